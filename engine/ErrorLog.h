@@ -1,0 +1,22 @@
+#pragma once
+
+#include "localisation/UiText.h"
+#include "platform/UserDialogs.h"
+
+#include <string>
+
+// The error log beside the executable: Error.log, name matched without regard to case.
+std::string ErrorLogPath();
+
+// Appends one line: the time stamp, a blank and text. Throws Error with a clear message when the
+// log cannot be read or written.
+void AppendErrorLog(const std::string& text);
+
+// The text of a file failure line, from the interface texts as they are now.
+std::string FileFailureText(const UiText& text, const std::string& source, const std::string& destination);
+
+// Opens the log in the desktop's text viewer, the path passed whole; failures are silent.
+void ViewErrorLog();
+
+// Asks with the information box (MconfirmDel) and deletes the log on Yes.
+void ClearErrorLog(const UiText& text, UserDialogs& dialogs);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+inline constexpr int32_t FileTableSize = 500000;
+
+// The fixed table of source paths of the current run, numbered from 1. Entries above FileCount
+// are stale and never read. Reaching outside the table is a fault, never a silent write.
+class FileTable {
+public:
+    FileTable() : m_entries(static_cast<size_t>(FileTableSize) + 1) {}
+
+    std::string& operator[](int32_t n) { return m_entries.at(static_cast<size_t>(Checked(n))); }
+    const std::string& operator[](int32_t n) const { return m_entries.at(static_cast<size_t>(Checked(n))); }
+
+    int32_t Capacity() const { return m_capacity; }
+
+    // Test seam: a smaller bound, so that the limit can be reached without 500001 files.
+    void SetCapacityForTesting(int32_t capacity) { m_capacity = capacity < FileTableSize ? capacity : FileTableSize; }
+
+private:
+    int32_t Checked(int32_t n) const
+    {
+        if (n < 1 || n > m_capacity)
+            throw std::out_of_range("file number outside the table");
+        return n;
+    }
+    std::vector<std::string> m_entries;
+    int32_t m_capacity = FileTableSize;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+// The slots of the interface-text table, numbered as the table on the main window numbers them.
+enum class UiKey : int {
+    Error1 = 1, MErrorCopy, MErrorsto, Mrun, Mprofile, Mprofileexist, MNochoice, MconfigDel, Mstop,
+    MconfirmDel, Bcreate, bdelete, Bconfig, BRun, Mfile, MView, MInfo, BnewProfile, Bcopynow, Bexit,
+    Vlarge, Vsmall, Vlist, Vdetails, VlogFile, VdelLogfile, LFolderSelect, Wizard1, Wizard2, Wizard3,
+    Wizard4, Wizard5, Wizard6, Wizard7, Wizard8, Wbpring, Wmnext, wbcancel, wgroup, wlabel1, wlabel2,
+    wlabel3, wlabel4, wlabel5, wlabel6, wlabel7, wlabel5A, wlabel5B, Mlang,
+};
+
+constexpr int UiTextCount = 49;
+
+// One key of a language file: its name as the program reads it, its slot and its built-in text
+// (UTF-8, the system encoding).
+struct UiKeyInfo {
+    UiKey key;
+    const char* name;
+    const char* builtIn;
+};
+
+// The 49 keys in the order in which the language is read.
+const std::array<UiKeyInfo, UiTextCount>& UiKeysInReadOrder();
+
+const UiKeyInfo& InfoOf(UiKey key);
+
+// The interface texts, in the system encoding. Empty until a language is applied.
+class UiText {
+public:
+    const std::string& operator[](UiKey key) const { return m_slots[static_cast<size_t>(key)]; }
+    std::string& operator[](UiKey key) { return m_slots[static_cast<size_t>(key)]; }
+
+    // All slots filled with the built-in texts.
+    static UiText BuiltIn();
+
+private:
+    std::array<std::string, UiTextCount + 1> m_slots; // slot 0 unused: the table counts from 1
+};

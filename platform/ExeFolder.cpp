@@ -1,0 +1,45 @@
+#include "platform/ExeFolder.h"
+
+#include <climits>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::string WithTrailingSlash(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+std::string ReadExeFolder()
+{
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0)
+        return "./";
+    buffer.resize(static_cast<size_t>(length));
+    return buffer.substr(0, buffer.rfind('/') + 1);
+}
+
+std::string& Folder()
+{
+    static std::string folder = ReadExeFolder();
+    return folder;
+}
+
+} // namespace
+
+const std::string& ExeFolder()
+{
+    return Folder();
+}
+
+void SetExeFolderForTesting(const std::string& folder)
+{
+    Folder() = WithTrailingSlash(folder);
+}
+
+} // namespace platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Names (without folder) of the files in folder whose names end in suffix, ASCII case ignored
+// ("*.lang" is suffix ".lang"). Files of every kind but folders count, hidden ones included;
+// the order is the directory's own. A folder that cannot be listed gives no names.
+std::vector<std::string> FindFilesBySuffix(const std::string& folder, const std::string& suffix);
+
+// The name of an entry of folder that is not a folder and equals name ignoring ASCII case
+// ("error.log" finds "Error.log" or "ERROR.LOG"); nothing when there is none.
+std::optional<std::string> FindFileCaseBlind(const std::string& folder, const std::string& name);
+
+// ASCII-only upper-casing: a to z become A to Z, every other byte stays.
+std::string AsciiUpper(std::string text);
+
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);
+
+} // namespace platform

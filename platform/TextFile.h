@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Splits text into lines: CR LF, a lone CR and a lone LF each end a line; a NUL ends the text.
+// Text after the last line end is a last line of its own; a final line end adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Joins lines, each followed by CR LF, the last included.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Reads a whole file. Throws Error("Cannot open file <path>") when it cannot be opened or read.
+std::string ReadWholeFile(const std::string& path);
+
+// Reads a file whole into lines by the rules of SplitLines.
+std::vector<std::string> ReadLines(const std::string& path);
+
+// Replaces the file's content by bytes. The new content goes to a temporary file in the same
+// folder first and is renamed over the old one, so a full disk or a crash never leaves a file
+// half written; where the folder takes no new file the file is rewritten in place.
+// Throws Error("Cannot create file <path>") when the file cannot be opened for writing, and
+// Error("Unable to write to <path>") when writing fails.
+void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Writes lines, each ended by CR LF, as WriteWholeFile does.
+void WriteLines(const std::string& path, const std::vector<std::string>& lines);
+
+bool IsRegularFile(const std::string& path);  // follows symbolic links
+bool IsFolder(const std::string& path);       // follows symbolic links
+bool PathExists(const std::string& path);     // anything at all, links not followed
+
+} // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "localisation/UiText.h"
+#include "platform/UserDialogs.h"
+#include "profiles/Profile.h"
+#include "profiles/ProfileListView.h"
+
+#include <cstdint>
+#include <string>
+
+// The n-th ";"-separated field of line, counted from 1; empty when there is none.
+std::string GetField(const std::string& line, int16_t n);
+
+// Profile names compare equal after upper-casing ASCII a to z only.
+bool SameProfileName(const std::string& a, const std::string& b);
+
+// exe folder + "Items.txt".
+std::string ItemsPath();
+
+// Rebuilds ProfileTable, ProfileCount, the list and the count text from Items.txt. At most
+// MaxProfiles lines are loaded; lines beyond stay in the file untouched.
+// Throws Error("Cannot open file <path>") when Items.txt cannot be read (table and list then empty).
+void LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list, const UiText& text);
+
+// Removes the last line of Items.txt whose name field equals name; writes the file back.
+void DeleteProfileLine(const std::string& name);
+
+// The Delete command: no selection gives MNochoice; otherwise asks, deletes and reloads.
+void DeleteSelectedProfile(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list,
+                           const UiText& text, UserDialogs& dialogs);

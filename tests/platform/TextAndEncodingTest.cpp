@@ -1,0 +1,121 @@
+#include "TempFolder.h"
+#include "platform/Cp1253.h"
+#include "platform/Error.h"
+#include "platform/Listing.h"
+#include "platform/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+using namespace platform;
+
+TEST(SplitLines, EveryLineEndAndNulEndsAsTheFormatSays)
+{
+    EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(SplitLines("\n\r"), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(SplitLines("\r\r\n"), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(SplitLines(std::string("a\nb\0c\nd", 7)), (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_TRUE(SplitLines(std::string("\0abc", 4)).empty());
+}
+
+TEST(TextFile, WritesCrLfAfterEveryLineAndReadsItBack)
+{
+    TempFolder dir;
+    const std::string path = dir / "Items.txt";
+    WriteLines(path, {"a;b", "", "Ελληνικά"});
+    EXPECT_EQ(ReadFileBytes(path), "a;b\r\n\r\nΕλληνικά\r\n");
+    EXPECT_EQ(ReadLines(path), (std::vector<std::string>{"a;b", "", "Ελληνικά"}));
+    WriteLines(path, {});
+    EXPECT_EQ(ReadFileBytes(path), "");
+    // No temporary file is left beside the target.
+    EXPECT_EQ(FindFilesBySuffix(dir.path(), ".dupliqa-new").size(), 0u);
+}
+
+TEST(TextFile, FailuresCarryTheMessagesUsersSee)
+{
+    TempFolder dir;
+    const std::string missing = dir / "none.txt";
+    try {
+        ReadLines(missing);
+        FAIL() << "reading a missing file must fail";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + missing);
+    }
+    const std::string inMissingFolder = dir / "no/such/file.txt";
+    try {
+        WriteLines(inMissingFolder, {"x"});
+        FAIL() << "writing into a missing folder must fail";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + inMissingFolder);
+    }
+    // A folder where a file is expected can be neither read nor replaced.
+    MakeFolders(dir / "folder");
+    EXPECT_THROW(ReadLines(dir / "folder"), Error);
+    EXPECT_THROW(WriteLines(dir / "folder", {"x"}), Error);
+}
+
+TEST(TextFile, KeepsTheModeOfTheFileItReplaces)
+{
+    TempFolder dir;
+    const std::string path = dir / "Items.txt";
+    WriteFileBytes(path, "old\r\n");
+    ::chmod(path.c_str(), 0600);
+    WriteLines(path, {"new"});
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(Cp1253, EveryByteSurvivesTheRoundTrip)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    const std::string utf8 = SystemFromCp1253(all);
+    EXPECT_EQ(Cp1253FromSystem(utf8), all);
+    EXPECT_EQ(SystemFromCp1253("\xC1\xE8\xE7\xED\xDC"), "Αθηνά");
+    EXPECT_EQ(Cp1253FromSystem("Προφίλ(ς)"), "\xD0\xF1\xEF\xF6\xDF\xEB(\xF2)");
+    EXPECT_EQ(Cp1253FromSystem("€"), "\x80");
+}
+
+TEST(Cp1253, UnrepresentableTextBecomesQuestionMarks)
+{
+    EXPECT_EQ(Cp1253FromSystem("Ж"), "?");         // Cyrillic has no place in Windows-1253
+    EXPECT_EQ(Cp1253FromSystem("a\xFF" "b"), "a?b"); // not UTF-8 at all
+    EXPECT_EQ(Cp1253FromSystem("\xCE"), "?");        // a sequence cut short
+}
+
+TEST(Listing, MatchesNamesIgnoringAsciiCaseAndSkipsFolders)
+{
+    TempFolder dir;
+    WriteFileBytes(dir / "English.lang", "");
+    WriteFileBytes(dir / "greek.LANG", "");
+    WriteFileBytes(dir / ".hidden.Lang", "");
+    WriteFileBytes(dir / "notes.txt", "");
+    MakeFolders(dir / "folder.lang");
+    auto names = FindFilesBySuffix(dir.path(), ".lang");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden.Lang", "English.lang", "greek.LANG"}));
+    EXPECT_TRUE(FindFilesBySuffix(dir / "missing", ".lang").empty());
+
+    EXPECT_FALSE(FindFileCaseBlind(dir.path(), "error.log"));
+    MakeFolders(dir / "ERROR.LOG");
+    EXPECT_FALSE(FindFileCaseBlind(dir.path(), "error.log")) << "a folder of that name does not count";
+    WriteFileBytes(dir / "eRRor.Log", "");
+    EXPECT_EQ(FindFileCaseBlind(dir.path(), "Error.log"), "eRRor.Log");
+}
+
+TEST(StandardErrorText, AddsAFullStopOnlyAfterBytesAboveIt)
+{
+    EXPECT_EQ(StandardErrorText("Unable to write to /x/Dupliqa.ini"), "Unable to write to /x/Dupliqa.ini.");
+    EXPECT_EQ(StandardErrorText("Done."), "Done.");
+    EXPECT_EQ(StandardErrorText("What?"), "What?.");   // "?" is above "."
+    EXPECT_EQ(StandardErrorText("(a)"), "(a)");         // ")" is below "."
+    EXPECT_EQ(StandardErrorText("-"), "-");
+    EXPECT_EQ(StandardErrorText(""), "");
+    EXPECT_EQ(StandardErrorText("Λάθος"), "Λάθος.");    // UTF-8 bytes count as above
+}
