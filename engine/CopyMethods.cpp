@@ -1,0 +1,104 @@
+#include "engine/CopyMethods.h"
+
+#include "engine/PartFile.h"
+#include "platform/DosStamp.h"
+#include "platform/Error.h"
+#include "platform/FileContent.h"
+#include "platform/FileDescriptor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
+
+using platform::FileDescriptor;
+
+namespace {
+
+constexpr int MethodPanel = 3;
+constexpr size_t StreamPieceSize = size_t{1} << 18;
+
+struct SourceFile {
+    FileDescriptor file;
+    struct stat info {};
+};
+
+// Only regular files are read. O_NONBLOCK keeps the open itself from hanging on a fifo that took
+// a file's place since the scan; it changes nothing for a regular file.
+SourceFile OpenSource(const std::string& path, int access)
+{
+    SourceFile source{FileDescriptor(::open(path.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)), {}};
+    if (!source.file.valid() || ::fstat(source.file.get(), &source.info) != 0 || !S_ISREG(source.info.st_mode))
+        throw Error(FormatMessage("Cannot open file %s", path));
+    return source;
+}
+
+// The source's stamp as it was when the source was opened, on the open copy: a file changed while
+// it was being copied then differs from its copy, and the next run copies it again. A stamp that
+// cannot be set leaves the copy with the time of copying, which also only means another copy.
+void CopyStamp(const SourceFile& source, const PartFile& copy)
+{
+    platform::SetStampOfOpenFile(copy.fd(), platform::StampFromTime(source.info.st_mtim.tv_sec));
+}
+
+} // namespace
+
+bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
+{
+    const int32_t destinationStamp = platform::FileStamp(destinationPath);
+    return destinationStamp == platform::NoStamp || platform::FileStamp(sourcePath) != destinationStamp;
+}
+
+void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+{
+    ctx.View.SetPanelText(MethodPanel, "1 method");
+    if (sourcePath == destinationPath)
+        throw Error(ctx.Text[UiKey::Error1]);
+    const SourceFile source = OpenSource(sourcePath, O_RDWR);
+    PartFile copy(destinationPath);
+    std::vector<char> block(CopyBlockSize);
+    for (;;) {
+        ctx.View.PumpMessages();
+        const ssize_t got = platform::ReadFull(source.file.get(), block.data(), block.size());
+        if (got < 0)
+            throw Error(FormatMessage("Cannot read file %s", sourcePath));
+        if (!platform::WriteAll(copy.fd(), block.data(), static_cast<size_t>(got)))
+            throw Error(FormatMessage("Unable to write to %s", destinationPath));
+        if (ctx.StopRequested)
+            return; // abandoned: the part file goes with `copy`, the destination stays as it was
+        if (static_cast<size_t>(got) < block.size())
+            break;
+    }
+    CopyStamp(source, copy);
+    copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
+}
+
+void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+{
+    ctx.View.SetPanelText(MethodPanel, "2 method");
+    const SourceFile source = OpenSource(sourcePath, O_RDONLY);
+    PartFile copy(destinationPath);
+    // The length when opened: a file that grows meanwhile is copied as it was then.
+    if (!platform::CopyInPieces(source.file.get(), copy.fd(), source.info.st_size, StreamPieceSize))
+        throw Error(FormatMessage("Unable to write to %s", destinationPath));
+    CopyStamp(source, copy);
+    copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
+}
+
+void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+{
+    ctx.View.SetPanelText(MethodPanel, "3 method");
+    try {
+        const SourceFile source = OpenSource(sourcePath, O_RDONLY);
+        PartFile copy(destinationPath);
+        if (!platform::CopyWithKernel(source.file.get(), copy.fd()))
+            throw Error("");
+        // Like the operating system's copy, the modification time is kept exactly, not as a stamp,
+        // as it was when opened; as with the other methods, a time that cannot be set does not undo
+        // a complete copy.
+        const struct timespec times[2] = {{0, UTIME_OMIT}, source.info.st_mtim};
+        ::futimens(copy.fd(), times);
+        copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
+    } catch (const std::exception&) {
+        throw Error("");
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "engine/RunContext.h"
+
+#include <cstddef>
+#include <string>
+
+// The block copy's buffer: one block is read and written between two pumps of the window.
+inline constexpr size_t CopyBlockSize = 49152;
+
+// True when the destination is missing or its modification stamp differs from the source's, in
+// either direction.
+bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath);
+
+// The three ways of copying one file, tried in this order by the run. Each fails by throwing and
+// each shows its label in status bar panel 3. The copy is written beside the destination and
+// takes its place only when complete, so a failure leaves the previous copy as it was.
+
+// Block by block, pumping the window before each block; abandons the file, without failing, when
+// a stop is requested. The source is opened for reading and writing, so a read-only source
+// fails here.
+void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
+
+// The source opened for reading only and copied whole, whatever the stop request says.
+void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
+
+// The kernel's own copy with the source's modification time; fails with an empty message.
+void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);

@@ -1,0 +1,178 @@
+#include "engine/CopyRun.h"
+
+#include "engine/CopyMethods.h"
+#include "engine/DestinationFolders.h"
+#include "engine/ErrorLog.h"
+#include "engine/Scan.h"
+#include "engine/TableFullText.h"
+
+#include <exception>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+constexpr int PathPanel = 1;
+constexpr int MethodPanel = 3;
+constexpr int RunImage = 3;
+
+// Ends the copy loop through the run-level failure handler.
+class RunAbort : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The log itself cannot be written. Logging that too would fail the same way, so it ends the run
+// and the user hears of it once.
+class LogUnwritable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+void AppendToLog(const std::string& text)
+{
+    try {
+        AppendErrorLog(text);
+    } catch (const std::exception& failure) {
+        throw LogUnwritable(failure.what());
+    }
+}
+
+// Panels 1 and 3 emptied, the gauge hidden and the Run button back, however the run ends.
+class EndOfRunSteps {
+public:
+    explicit EndOfRunSteps(RunContext& ctx) : m_ctx(ctx) {}
+    ~EndOfRunSteps()
+    {
+        m_ctx.View.SetPanelText(PathPanel, "");
+        m_ctx.View.SetPanelText(MethodPanel, "");
+        m_ctx.View.HideGauge();
+        m_ctx.View.SetRunButton(m_ctx.Text[UiKey::Mrun], RunImage);
+    }
+    EndOfRunSteps(const EndOfRunSteps&) = delete;
+    EndOfRunSteps& operator=(const EndOfRunSteps&) = delete;
+
+private:
+    RunContext& m_ctx;
+};
+
+bool HasDriveDesignator(const std::string& path)
+{
+    const char c = path.size() >= 2 ? path[0] : '\0';
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':';
+}
+
+template <typename Attempt>
+bool Succeeds(Attempt attempt)
+{
+    try {
+        attempt();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// A file that needs no copy only loses the part file that a killed run may have left beside it.
+void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const std::string& source,
+                  const std::string& destination)
+{
+    if (!NeedsCopy(source, destination)) {
+        folders.RemoveLeftoverPartOf(destination);
+        return;
+    }
+    CopyByBlocks(ctx, source, destination);
+}
+
+void CopyWithFallbacks(RunContext& ctx, DestinationFolders& folders, const std::string& source,
+                       const std::string& destination)
+{
+    if (Succeeds([&] { FirstAttempt(ctx, folders, source, destination); }))
+        return;
+    if (Succeeds([&] { CopyByStream(ctx, source, destination); }))
+        return;
+    if (Succeeds([&] { CopyBySystem(ctx, source, destination); }))
+        return;
+    ctx.LastRunFailed = 1;
+    AppendToLog(FileFailureText(ctx.Text, source, destination));
+}
+
+void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
+{
+    DestinationFolders folders(destinationRoot);
+    const int32_t count = ctx.FileCount;
+    for (int32_t i = 1; i <= count; ++i) {
+        ctx.View.SetGaugePosition(i);
+        const std::string& source = ctx.Files[i];
+        const std::string destination = MapToDestination(source, destinationRoot);
+        folders.Prepare(FolderPartOf(destination));
+        if (!folders.RootFolderExists()) {
+            ctx.LastRunFailed = 1;
+            throw RunAbort("");
+        }
+        ctx.View.SetPanelText(PathPanel, source);
+        if (ctx.StopRequested)
+            break;
+        CopyWithFallbacks(ctx, folders, source, destination);
+        ctx.View.PumpMessages();
+    }
+}
+
+// The run-level failure handler: whatever ends the loop is logged as a run abort line.
+void CopyEveryFileOrAbort(RunContext& ctx, const std::string& destinationRoot)
+{
+    try {
+        CopyEveryFile(ctx, destinationRoot);
+    } catch (const LogUnwritable&) {
+        throw;
+    } catch (const std::exception& failure) {
+        ctx.LastRunFailed = 1;
+        AppendToLog(failure.what());
+    }
+}
+
+void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& destinationRoot)
+{
+    ctx.FileCount = 0;
+    ctx.TableOverflowed = false;
+    ctx.ExcludedFolder = destinationRoot;
+    ScanFolder(ctx, source, "*.*", true);
+    ctx.View.ShowGauge(ctx.FileCount);
+    ctx.LastRunFailed = 0;
+    if (ctx.TableOverflowed) {
+        ctx.LastRunFailed = 1;
+        AppendToLog(TableFullText(ctx.Files.Capacity()));
+    }
+    CopyEveryFileOrAbort(ctx, destinationRoot);
+}
+
+} // namespace
+
+void RunBackup(RunContext& ctx, const std::string& source, const std::string& destinationRoot)
+{
+    // Copies: the caller's texts may belong to a profile table that is reloaded while the run
+    // pumps messages.
+    const std::string runSource = source;
+    const std::string runDestinationRoot = destinationRoot;
+    std::optional<std::string> unwritableLog;
+    {
+        const EndOfRunSteps endOfRun(ctx);
+        try {
+            ScanAndCopy(ctx, runSource, runDestinationRoot);
+        } catch (const LogUnwritable& failure) {
+            ctx.LastRunFailed = 1;
+            unwritableLog = failure.what();
+        }
+    }
+    // Reported after the window is back to idle, so the box never shows over a run that looks alive.
+    if (unwritableLog)
+        ctx.View.ReportError(*unwritableLog);
+}
+
+std::string MapToDestination(const std::string& sourcePath, const std::string& destinationRoot)
+{
+    // A Windows path drops its drive; any other path keeps its whole length below the root.
+    if (HasDriveDesignator(sourcePath))
+        return destinationRoot + sourcePath.substr(2);
+    return destinationRoot + sourcePath;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/FileDescriptor.h"
+
+#include <string>
+#include <sys/types.h>
+
+// A copy in the making: a hidden file beside the destination that takes the destination's place
+// only once it is complete. Until then the destination stays exactly as it was, so a stopped or
+// failed copy never costs the previous good copy. A part file that is never put in place is
+// removed when the object goes.
+class PartFile {
+public:
+    // Throws Error("Cannot create file <destination>") when the folder takes no new file.
+    explicit PartFile(const std::string& destination);
+    ~PartFile();
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    int fd() const { return m_file.get(); }
+
+    // Gives the copy its permission bits, closes it and renames it over the destination (a link
+    // there is replaced itself, never followed). Throws Error("Unable to write to <destination>").
+    void ReplaceDestination(mode_t permissions);
+
+private:
+    std::string m_destination;
+    std::string m_path;
+    platform::FileDescriptor m_file;
+    bool m_replacedDestination = false;
+};
+
+// The name of the part file of a destination file called name: ".<name>.dupliqa-part", the same
+// for every run, so a later copy of that file takes over whatever an interrupted one left.
+std::string PartFileNameFor(const std::string& name);
+
+// Whether a name in a folder is one of our part files.
+bool IsPartFileName(const std::string& name);
+
+// Permission bits of a copy: the source's read, write and execute bits. Set-user-ID, set-group-ID
+// and sticky bits are dropped, since the copy belongs to whoever runs the backup.
+mode_t CopyPermissionsFrom(mode_t sourceMode);

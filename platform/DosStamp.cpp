@@ -1,0 +1,97 @@
+#include "platform/DosStamp.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace platform {
+
+namespace {
+
+constexpr int FirstDosYear = 1980;
+constexpr int LastDosYear = 2107;
+
+int32_t StampOfStat(const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode))
+        return NoStamp;
+    return StampFromTime(info.st_mtim.tv_sec);
+}
+
+// Only the modification time changes; UTIME_OMIT keeps the access time as it was.
+std::optional<struct timespec> ModificationTimeOf(int32_t stamp)
+{
+    const auto time = TimeFromStamp(stamp);
+    if (!time)
+        return std::nullopt;
+    return timespec{*time, 0};
+}
+
+} // namespace
+
+int32_t StampFromTime(std::time_t time)
+{
+    struct tm local {};
+    if (!::localtime_r(&time, &local))
+        return NoStamp;
+    const int year = local.tm_year + 1900;
+    if (year < FirstDosYear || year > LastDosYear)
+        return NoStamp;
+    // A leap second (tm_sec 60) still fits the five bits of the halved seconds.
+    const uint32_t date = static_cast<uint32_t>(year - FirstDosYear) << 9
+        | static_cast<uint32_t>(local.tm_mon + 1) << 5 | static_cast<uint32_t>(local.tm_mday);
+    const uint32_t clock = static_cast<uint32_t>(local.tm_hour) << 11
+        | static_cast<uint32_t>(local.tm_min) << 5 | static_cast<uint32_t>(local.tm_sec / 2);
+    return static_cast<int32_t>(date << 16 | clock);
+}
+
+std::optional<std::time_t> TimeFromStamp(int32_t stamp)
+{
+    const auto bits = static_cast<uint32_t>(stamp);
+    const uint32_t date = bits >> 16;
+    const uint32_t clock = bits & 0xFFFFu;
+    struct tm local {};
+    local.tm_year = static_cast<int>(date >> 9) + FirstDosYear - 1900;
+    local.tm_mon = static_cast<int>((date >> 5) & 0x0Fu) - 1;
+    local.tm_mday = static_cast<int>(date & 0x1Fu);
+    local.tm_hour = static_cast<int>(clock >> 11);
+    local.tm_min = static_cast<int>((clock >> 5) & 0x3Fu);
+    local.tm_sec = static_cast<int>(clock & 0x1Fu) * 2;
+    local.tm_isdst = -1; // let the time zone say whether summer time applied then
+    if (local.tm_mon < 0 || local.tm_mon > 11 || local.tm_mday < 1 || local.tm_hour > 23 || local.tm_min > 59
+        || local.tm_sec > 59)
+        return std::nullopt;
+    // mktime would roll 31 February over into March; such a stamp is not a date.
+    const struct tm asGiven = local;
+    const std::time_t time = ::mktime(&local);
+    if (time == static_cast<std::time_t>(-1) || local.tm_mday != asGiven.tm_mday || local.tm_mon != asGiven.tm_mon)
+        return std::nullopt;
+    return time;
+}
+
+int32_t FileStamp(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return NoStamp;
+    return StampOfStat(info);
+}
+
+bool SetFileStamp(const std::string& path, int32_t stamp)
+{
+    const auto modified = ModificationTimeOf(stamp);
+    if (!modified)
+        return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, *modified};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+bool SetStampOfOpenFile(int fd, int32_t stamp)
+{
+    const auto modified = ModificationTimeOf(stamp);
+    if (!modified)
+        return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, *modified};
+    return ::futimens(fd, times) == 0;
+}
+
+} // namespace platform

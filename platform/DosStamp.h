@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// A file's modification stamp: its last-write time in local time, packed as a DOS date-time
+// (date in the high 16 bits, time in the low 16 bits, seconds in steps of 2). -1 stands for a
+// file that is missing, is a folder, or whose time lies outside the DOS range (1980 to 2107);
+// no valid stamp is -1, since that would be month 15.
+inline constexpr int32_t NoStamp = -1;
+
+int32_t StampFromTime(std::time_t time);
+
+// The time a stamp stands for, through mktime; nothing when the stamp is not a valid date-time.
+std::optional<std::time_t> TimeFromStamp(int32_t stamp);
+
+// Follows symbolic links, so a link to a file has the stamp of the file it names.
+int32_t FileStamp(const std::string& path);
+
+// Set only the modification time; the access time is left alone. False when the stamp is not a
+// valid date-time or the file refuses the change.
+bool SetFileStamp(const std::string& path, int32_t stamp);
+bool SetStampOfOpenFile(int fd, int32_t stamp);
+
+} // namespace platform

@@ -1,0 +1,87 @@
+#include "platform/FileContent.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+constexpr size_t KernelCopyChunk = size_t{1} << 30;
+constexpr size_t FallbackPieceSize = size_t{1} << 18;
+
+// The errors by which copy_file_range says it cannot work between these two files at all.
+bool KernelCopyUnsupported(int error)
+{
+    return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP || error == EBADF;
+}
+
+} // namespace
+
+ssize_t ReadFull(int fd, char* buffer, size_t size)
+{
+    size_t filled = 0;
+    while (filled < size) {
+        const ssize_t got = ::read(fd, buffer + filled, size - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        filled += static_cast<size_t>(got);
+    }
+    return static_cast<ssize_t>(filled);
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool CopyInPieces(int from, int to, off_t length, size_t pieceSize)
+{
+    std::vector<char> piece(pieceSize);
+    auto left = static_cast<unsigned long long>(length < 0 ? 0 : length);
+    while (left > 0) {
+        const size_t wanted = static_cast<size_t>(std::min<unsigned long long>(left, pieceSize));
+        const ssize_t got = ReadFull(from, piece.data(), wanted);
+        if (got < 0 || !WriteAll(to, piece.data(), static_cast<size_t>(got)))
+            return false;
+        if (static_cast<size_t>(got) < wanted)
+            break;
+        left -= static_cast<unsigned long long>(got);
+    }
+    return true;
+}
+
+bool CopyWithKernel(int from, int to)
+{
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, KernelCopyChunk, 0);
+        if (copied > 0)
+            continue;
+        if (copied == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (!KernelCopyUnsupported(errno))
+            return false;
+        // Both offsets stand where the kernel stopped, so reading and writing carries on from there.
+        return CopyInPieces(from, to, std::numeric_limits<off_t>::max(), FallbackPieceSize);
+    }
+}
+
+} // namespace platform

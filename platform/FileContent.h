@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <sys/types.h>
+
+namespace platform {
+
+// Reads until size bytes are in buffer or the file ends, so only the end of the file gives fewer
+// than size bytes. -1 on a read error.
+ssize_t ReadFull(int fd, char* buffer, size_t size);
+
+// Writes every byte or fails: a write that stops short (a full disk) is a failure.
+bool WriteAll(int fd, const char* data, size_t size);
+
+// Copies at most length bytes from the current offset of from to that of to, through a buffer of
+// pieceSize bytes; stops early where the source ends.
+bool CopyInPieces(int from, int to, off_t length, size_t pieceSize);
+
+// Copies the rest of from to to inside the kernel (copy_file_range), or by reading and writing
+// where the file systems cannot do that.
+bool CopyWithKernel(int from, int to);
+
+} // namespace platform

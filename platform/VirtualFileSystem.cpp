@@ -1,0 +1,38 @@
+#include "platform/VirtualFileSystem.h"
+
+#include <algorithm>
+#include <array>
+#include <linux/magic.h>
+#include <sys/vfs.h>
+
+namespace platform {
+
+namespace {
+
+// Kernel file systems whose magic numbers linux/magic.h does not carry.
+constexpr unsigned long ConfigFsMagic = 0x62656570;
+constexpr unsigned long FuseControlMagic = 0x65735543;
+constexpr unsigned long MessageQueueMagic = 0x19800202;
+constexpr unsigned long RpcPipeFsMagic = 0x67596969;
+
+constexpr std::array<unsigned long, 23> VirtualFileSystemMagics = {
+    PROC_SUPER_MAGIC,   SYSFS_MAGIC,          DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
+    DEBUGFS_MAGIC,      TRACEFS_MAGIC,        SECURITYFS_MAGIC,   PSTOREFS_MAGIC,     BPF_FS_MAGIC,
+    ConfigFsMagic,      FuseControlMagic,     MessageQueueMagic,  HUGETLBFS_MAGIC,    AUTOFS_SUPER_MAGIC,
+    BINFMTFS_MAGIC,     EFIVARFS_MAGIC,       SELINUX_MAGIC,      SMACK_MAGIC,        NSFS_MAGIC,
+    RDTGROUP_SUPER_MAGIC, BINDERFS_SUPER_MAGIC, RpcPipeFsMagic,
+};
+
+} // namespace
+
+bool IsOnVirtualFileSystem(int folderDescriptor)
+{
+    struct statfs info {};
+    if (::fstatfs(folderDescriptor, &info) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(info.f_type);
+    return std::find(VirtualFileSystemMagics.begin(), VirtualFileSystemMagics.end(), type)
+        != VirtualFileSystemMagics.end();
+}
+
+} // namespace platform

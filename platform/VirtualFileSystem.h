@@ -1,0 +1,10 @@
+#pragma once
+
+namespace platform {
+
+// True when the open folder lies on one of the kernel's virtual file systems (/proc, /sys, cgroups, debugfs and
+// their kind): their "files" are views of the kernel, where a read can block or never end, so a backup never
+// enters them.
+bool IsOnVirtualFileSystem(int folderDescriptor);
+
+} // namespace platform

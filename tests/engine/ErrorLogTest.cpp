@@ -1,0 +1,267 @@
+#include "ImmutableFlag.h"
+#include "TempFolder.h"
+#include "engine/ErrorLog.h"
+#include "engine/LogTimeStamp.h"
+#include "platform/Error.h"
+#include "platform/ExeFolder.h"
+#include "platform/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace std::string_literals;
+
+namespace {
+
+std::time_t UtcMoment(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm parts {};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return ::timegm(&parts);
+}
+
+std::vector<std::string> NamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The tests run in the C locale, TZ=UTC: "%x" is month/day/two-digit year, "%X" is hours:minutes:seconds.
+class ErrorLogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetExeFolderForTesting(exe.path());
+        SetLogClockForTesting(UtcMoment(2026, 12, 7, 10, 15, 2));
+    }
+    void TearDown() override { SetLogClockForTesting(std::nullopt); }
+
+    TempFolder exe;
+    const std::string stamp = "12/07/26 10:15:02";
+};
+
+class AnsweringDialogs : public UserDialogs {
+public:
+    explicit AnsweringDialogs(bool answer) : m_answer(answer) {}
+    void ShowMessage(const std::string&) override { ADD_FAILURE() << "no plain message expected"; }
+    bool Confirm(const std::string&) override
+    {
+        ADD_FAILURE() << "the information box is the one to ask";
+        return false;
+    }
+    bool AskInformation(const std::string& question) override
+    {
+        questions.push_back(question);
+        return m_answer;
+    }
+    void ShowError(const std::string&) override { ADD_FAILURE() << "no error box expected"; }
+
+    std::vector<std::string> questions;
+
+private:
+    bool m_answer;
+};
+
+} // namespace
+
+TEST_F(ErrorLogTest, FirstAppendCreatesErrorLogHoldingExactlyItsLine)
+{
+    const UiText greek = UiText::BuiltIn();
+    AppendErrorLog(FileFailureText(greek, "/data/a.txt", "/media/usb/Backup/data/a.txt"));
+
+    EXPECT_EQ(NamesIn(exe.path()), std::vector<std::string>{"Error.log"});
+    const std::string firstLine =
+        stamp + " Πρόβλημα αντιγραφής αρχείου /data/a.txt στο /media/usb/Backup/data/a.txt\r\n";
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), firstLine);
+
+    // A run abort for a missing destination carries no message: its line is the stamp and one blank.
+    AppendErrorLog("");
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), firstLine + stamp + " \r\n");
+    EXPECT_EQ(ErrorLogPath(), exe / "Error.log");
+}
+
+TEST_F(ErrorLogTest, LogInAnyLetterCaseIsTheLogAndKeepsItsName)
+{
+    WriteFileBytes(exe / "error.log", "old line\r\n");
+    MakeFolders(exe / "ERROR.LOG.d");
+
+    AppendErrorLog("new line");
+
+    EXPECT_EQ(ErrorLogPath(), exe / "error.log");
+    EXPECT_EQ(ReadFileBytes(exe / "error.log"), "old line\r\n" + stamp + " new line\r\n");
+    EXPECT_EQ(NamesIn(exe.path()), (std::vector<std::string>{"ERROR.LOG.d", "error.log"}));
+
+    TempFolder other;
+    platform::SetExeFolderForTesting(other.path());
+    MakeFolders(other / "ERROR.LOG");
+    AppendErrorLog("a folder is no log");
+    EXPECT_EQ(ReadFileBytes(other / "Error.log"), stamp + " a folder is no log\r\n");
+}
+
+TEST_F(ErrorLogTest, AppendRewritesForeignLineEndsAndDropsWhatFollowsANul)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\nb\n", "a\r\nb\r\n"},
+        {"a\rb\r", "a\r\nb\r\n"},
+        {"a\n\nb", "a\r\n\r\nb\r\n"},
+        {"a\r\r\nb\r\n", "a\r\n\r\nb\r\n"},
+        {"no end", "no end\r\n"},
+        {"a\r\nb\0junk\r\nmore\r\n"s, "a\r\nb\r\n"},
+        {"\0all gone\r\n"s, ""},
+        {"", ""},
+    };
+    for (const auto& [before, after] : cases) {
+        WriteFileBytes(exe / "Error.log", before);
+        AppendErrorLog("t");
+        EXPECT_EQ(ReadFileBytes(exe / "Error.log"), after + stamp + " t\r\n") << testing::PrintToString(before);
+    }
+}
+
+TEST_F(ErrorLogTest, MidnightStampHasTheDateOnly)
+{
+    SetLogClockForTesting(UtcMoment(2026, 12, 7, 0, 0, 0));
+    AppendErrorLog("at midnight");
+    SetLogClockForTesting(UtcMoment(2026, 12, 7, 0, 0, 1));
+    AppendErrorLog("one second later");
+    SetLogClockForTesting(UtcMoment(2026, 12, 7, 23, 59, 59));
+    AppendErrorLog("last second");
+
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"),
+              "12/07/26 at midnight\r\n12/07/26 00:00:01 one second later\r\n12/07/26 23:59:59 last second\r\n");
+}
+
+TEST_F(ErrorLogTest, LogThatCannotBeWrittenRaisesAClearError)
+{
+    {
+        ImmutableFlag frozenFolder(exe.path());
+        if (!frozenFolder.applied())
+            GTEST_SKIP() << ImmutableFlagRefused;
+        try {
+            AppendErrorLog("line");
+            ADD_FAILURE() << "a log that cannot be created must raise";
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()), "Cannot write the error log " + exe / "Error.log"
+                                                     + ": Operation not permitted");
+        }
+    }
+
+    WriteFileBytes(exe / "Error.log", "old\n");
+    {
+        ImmutableFlag frozenLog(exe / "Error.log");
+        ASSERT_TRUE(frozenLog.applied());
+        try {
+            AppendErrorLog("line");
+            ADD_FAILURE() << "a log that cannot be rewritten must raise";
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("Cannot write the error log " + exe / "Error.log" + ": ", 0), 0u)
+                << error.what();
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), "old\n");
+
+    // A folder that takes no new file still lets the log it holds take its lines.
+    {
+        ImmutableFlag frozenFolder(exe.path());
+        ASSERT_TRUE(frozenFolder.applied());
+        AppendErrorLog("first");
+        AppendErrorLog("second");
+    }
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), "old\r\n" + stamp + " first\r\n" + stamp + " second\r\n");
+}
+
+TEST_F(ErrorLogTest, SpecialFileUnderTheLogsNameRaisesInsteadOfBlocking)
+{
+    ASSERT_EQ(::mkfifo((exe / "error.log").c_str(), 0644), 0);
+    try {
+        AppendErrorLog("line");
+        ADD_FAILURE() << "a fifo is no log";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot read the error log " + exe / "error.log" + ": not a regular file");
+    }
+}
+
+// The reference: what reading the whole log into lines and writing them all back with the new line gives.
+TEST_F(ErrorLogTest, ThousandAppendsGiveExactlyWhatRewritesWould)
+{
+    const std::string path = exe / "Error.log";
+    std::string expected = "before\nthe program\r";
+    WriteFileBytes(path, expected);
+    const std::time_t start = UtcMoment(2026, 12, 7, 23, 0, 0);
+    const auto appendBoth = [&](const std::string& text, std::time_t moment) {
+        SetLogClockForTesting(moment);
+        AppendErrorLog(text);
+        auto lines = platform::SplitLines(expected);
+        lines.push_back(LogTimeStamp(moment) + " " + text);
+        expected = platform::JoinLines(lines);
+    };
+    const auto changeBehindTheLogsBack = [&](const std::string& newContent) {
+        WriteFileBytes(path + ".new", newContent);
+        ASSERT_EQ(::rename((path + ".new").c_str(), path.c_str()), 0);
+        expected = newContent;
+    };
+
+    for (int i = 0; i < 1000; ++i) {
+        if (i == 300)
+            WriteFileBytes(path, expected += "added by hand\n");
+        if (i == 600)
+            changeBehindTheLogsBack(expected + "dropped after\0 a NUL"s);
+        if (i == 800)
+            changeBehindTheLogsBack("");
+        const std::string text = i == 450 ? "a text\nwith a line feed" : "file " + std::to_string(i);
+        appendBoth(text, start + i * 7);
+        ASSERT_EQ(ReadFileBytes(path), expected) << "after append " << i;
+    }
+}
+
+TEST_F(ErrorLogTest, AppendsToALongLogCostNoMoreThanTheirOwnLine)
+{
+    const std::string path = exe / "Error.log";
+    const std::string line = stamp + " " + std::string(98, 'x') + "\r\n";
+    std::string content;
+    for (int i = 0; i < 200000; ++i)
+        content += line;
+    WriteFileBytes(path, content);
+
+    const auto begin = std::chrono::steady_clock::now();
+    for (int i = 0; i < 200; ++i)
+        AppendErrorLog(std::string(98, 'x'));
+    const auto elapsed = std::chrono::steady_clock::now() - begin;
+
+    EXPECT_EQ(std::filesystem::file_size(path), content.size() + 200 * line.size());
+    // Reading or rewriting 24 MB on every append would take many seconds; one line each takes milliseconds.
+    EXPECT_LT(elapsed, std::chrono::seconds(2));
+}
+
+TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
+{
+    const UiText greek = UiText::BuiltIn();
+    WriteFileBytes(exe / "ERROR.LOG", "line\r\n");
+
+    AnsweringDialogs no(false);
+    ClearErrorLog(greek, no);
+    EXPECT_EQ(no.questions, std::vector<std::string>{greek[UiKey::MconfirmDel]});
+    EXPECT_EQ(ReadFileBytes(exe / "ERROR.LOG"), "line\r\n");
+
+    AnsweringDialogs yes(true);
+    ClearErrorLog(greek, yes);
+    EXPECT_EQ(yes.questions.size(), 1u);
+    EXPECT_TRUE(NamesIn(exe.path()).empty());
+
+    ClearErrorLog(greek, yes);
+    EXPECT_EQ(yes.questions.size(), 2u);
+
+    AppendErrorLog("after clearing");
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), stamp + " after clearing\r\n");
+}
