@@ -1,0 +1,201 @@
+#include "CopyRunHarness.h"
+#include "TempFolder.h"
+#include "engine/CopyMethods.h"
+#include "engine/PartFile.h"
+#include "platform/DosStamp.h"
+#include "platform/Error.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::FileStamp;
+
+namespace {
+
+using CopyMethod = void (*)(RunContext&, const std::string&, const std::string&);
+
+struct NamedMethod {
+    const char* label;
+    CopyMethod copy;
+};
+
+const NamedMethod AllMethods[] = {{"1 method", CopyByBlocks}, {"2 method", CopyByStream}, {"3 method", CopyBySystem}};
+
+} // namespace
+
+TEST(CopyByBlocks, CopiesByteExactInFullBlocksWithTheSourceStamp)
+{
+    struct Case {
+        size_t size;
+        int reads;
+    };
+    // A file whose length is a multiple of the block ends with a read of nothing.
+    for (const Case c : {Case{0, 1}, Case{49151, 1}, Case{49152, 2}, Case{49153, 2}, Case{3 * 49152, 4}}) {
+        SCOPED_TRACE(c.size);
+        TempFolder dir;
+        RunHarness run;
+        WriteWithTime(dir / "source.bin", PatternBytes(c.size));
+        CopyByBlocks(run.ctx, dir / "source.bin", dir / "copy.bin");
+        EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), PatternBytes(c.size));
+        EXPECT_EQ(run.view.pumps, c.reads);
+        EXPECT_EQ(FileStamp(dir / "copy.bin"), platform::StampFromTime(SourceTime));
+        EXPECT_EQ(run.view.panels[3], "1 method");
+        EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+    }
+}
+
+TEST(CopyByBlocks, RefusesToCopyAFileOntoItselfBeforeOpeningAnything)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteWithTime(dir / "a.txt", "content");
+    const FileIdentity before = IdentityOf(dir / "a.txt");
+    try {
+        CopyByBlocks(run.ctx, dir / "a.txt", dir / "a.txt");
+        FAIL() << "copying a file onto itself must fail";
+    } catch (const Error& failure) {
+        EXPECT_EQ(std::string(failure.what()), "File cannot be copied onto itself");
+    }
+    EXPECT_EQ(run.view.pumps, 0);
+    EXPECT_TRUE(IdentityOf(dir / "a.txt") == before);
+    EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+}
+
+TEST(CopyByBlocks, StopAbandonsTheFileAndKeepsThePreviousCopy)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteWithTime(dir / "big.bin", PatternBytes(20 * CopyBlockSize, 2));
+    WriteWithTime(dir / "copy.bin", "the previous good copy", EarlierTime);
+    const FileIdentity before = IdentityOf(dir / "copy.bin");
+    run.view.onPump = [&] { run.stopRequested = run.view.pumps == 3; };
+    EXPECT_NO_THROW(CopyByBlocks(run.ctx, dir / "big.bin", dir / "copy.bin"));
+    EXPECT_EQ(run.view.pumps, 3) << "the stop is seen after the block being written";
+    EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), "the previous good copy");
+    EXPECT_TRUE(IdentityOf(dir / "copy.bin") == before);
+    EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+}
+
+TEST(CopyByBlocks, AFileChangedWhileBeingCopiedIsCopiedAgainNextTime)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteWithTime(dir / "growing.log", PatternBytes(5 * CopyBlockSize, 6));
+    run.view.onPump = [&] {
+        if (run.view.pumps == 2)
+            SetModificationTime(dir / "growing.log", SourceTime + 3600);
+    };
+    CopyByBlocks(run.ctx, dir / "growing.log", dir / "copy.log");
+    EXPECT_EQ(FileStamp(dir / "copy.log"), platform::StampFromTime(SourceTime));
+    EXPECT_TRUE(NeedsCopy(dir / "growing.log", dir / "copy.log"));
+}
+
+TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
+{
+    for (const NamedMethod& method : AllMethods) {
+        SCOPED_TRACE(method.label);
+        TempFolder dir;
+        RunHarness run;
+        const std::string bytes = PatternBytes(3 * 262144 + 17, 4);
+        WriteWithTime(dir / "source.bin", bytes);
+        ASSERT_EQ(::chmod((dir / "source.bin").c_str(), 04750), 0);
+        WriteWithTime(dir / "copy.bin", "an older and shorter copy", EarlierTime);
+        // A link at the destination is replaced, never written through.
+        WriteFileBytes(dir / "elsewhere.txt", "not part of the backup");
+        ASSERT_EQ(::symlink((dir / "elsewhere.txt").c_str(), (dir / "linked.bin").c_str()), 0);
+
+        method.copy(run.ctx, dir / "source.bin", dir / "copy.bin");
+        method.copy(run.ctx, dir / "source.bin", dir / "linked.bin");
+
+        EXPECT_EQ(run.view.panels[3], method.label);
+        EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), bytes);
+        EXPECT_EQ(FileStamp(dir / "copy.bin"), FileStamp(dir / "source.bin"));
+        EXPECT_EQ(PermissionsOf(dir / "copy.bin"), 0750u) << "set-user-ID must not reach the copy";
+        struct stat linked {};
+        ASSERT_EQ(::lstat((dir / "linked.bin").c_str(), &linked), 0);
+        EXPECT_TRUE(S_ISREG(linked.st_mode));
+        EXPECT_EQ(ReadFileBytes(dir / "elsewhere.txt"), "not part of the backup");
+        EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+    }
+}
+
+TEST(CopyBySystem, KeepsTheExactModificationTimeAndFailsWithAnEmptyMessage)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteFileBytes(dir / "source.bin", "x");
+    const struct timespec times[2] = {{SourceTime, 0}, {SourceTime, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "source.bin").c_str(), times, 0), 0);
+    CopyBySystem(run.ctx, dir / "source.bin", dir / "copy.bin");
+    EXPECT_EQ(IdentityOf(dir / "copy.bin").modified.tv_sec, SourceTime);
+    EXPECT_EQ(IdentityOf(dir / "copy.bin").modified.tv_nsec, 123456789);
+    try {
+        CopyBySystem(run.ctx, dir / "missing.bin", dir / "copy2.bin");
+        FAIL() << "a missing source must fail";
+    } catch (const Error& failure) {
+        EXPECT_STREQ(failure.what(), "");
+    }
+}
+
+TEST(CopyMethods, AFailedCopyLeavesThePreviousCopyAndNeverOpensAFifo)
+{
+    TempFolder dir;
+    RunHarness run;
+    MakeFolders(dir / "backup");
+    WriteWithTime(dir / "source.bin", PatternBytes(70000, 5));
+    WriteWithTime(dir / "backup/copy.bin", "previous", EarlierTime);
+    // A fifo that took a file's place since the scan would hang the run if it were opened.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    for (const NamedMethod& method : AllMethods)
+        EXPECT_THROW(method.copy(run.ctx, dir / "fifo", dir / "fifo-copy"), Error) << method.label;
+    EXPECT_FALSE(Exists(dir / "fifo-copy"));
+
+    ImmutableFlag frozen(dir / "backup");
+    if (!frozen.applied())
+        GTEST_SKIP() << "the file system refuses the immutable flag here";
+    for (const NamedMethod& method : AllMethods) {
+        EXPECT_THROW(method.copy(run.ctx, dir / "source.bin", dir / "backup/copy.bin"), Error) << method.label;
+        EXPECT_EQ(ReadFileBytes(dir / "backup/copy.bin"), "previous");
+    }
+}
+
+TEST(PartFile, ALeftoverOfAKilledRunIsTakenOverNeverFollowed)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteWithTime(dir / "a.txt", "fresh content");
+    WriteFileBytes(dir / "outside.txt", "must stay");
+    const std::string leftover = dir / PartFileNameFor("copy.txt");
+    ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), leftover.c_str()), 0);
+    CopyByBlocks(run.ctx, dir / "a.txt", dir / "copy.txt");
+    EXPECT_EQ(ReadFileBytes(dir / "copy.txt"), "fresh content");
+    EXPECT_EQ(ReadFileBytes(dir / "outside.txt"), "must stay");
+    EXPECT_FALSE(Exists(leftover));
+
+    // A name near the file system's limit still has a part file of its own, the same every run.
+    const std::string longName(250, 'n');
+    EXPECT_EQ(PartFileNameFor(longName), PartFileNameFor(longName));
+    EXPECT_NE(PartFileNameFor(longName), PartFileNameFor(longName + "x"));
+    EXPECT_TRUE(IsPartFileName(PartFileNameFor(longName)));
+    WriteWithTime(dir / longName, "long");
+    CopyByStream(run.ctx, dir / longName, dir / (longName + "x"));
+    EXPECT_EQ(ReadFileBytes(dir / (longName + "x")), "long");
+}
+
+TEST(NeedsCopy, CopiesWhatIsMissingOrHasAnotherStampEitherWay)
+{
+    TempFolder dir;
+    WriteWithTime(dir / "source.txt", "s");
+    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "missing.txt"));
+    WriteWithTime(dir / "same.txt", "other content, same stamp", SourceTime - 1);
+    EXPECT_FALSE(NeedsCopy(dir / "source.txt", dir / "same.txt")) << "stamps have 2-second steps";
+    WriteWithTime(dir / "newer.txt", "d", SourceTime + 3600);
+    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "newer.txt"));
+    WriteWithTime(dir / "older.txt", "d", EarlierTime);
+    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "older.txt"));
+    MakeFolders(dir / "folder");
+    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "folder"));
+}

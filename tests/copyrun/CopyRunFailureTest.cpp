@@ -1,0 +1,159 @@
+#include "CopyRunHarness.h"
+#include "TempFolder.h"
+#include "engine/CopyRun.h"
+#include "engine/DestinationFolders.h"
+#include "engine/ErrorLog.h"
+#include "engine/TableFullText.h"
+#include "platform/ExeFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+namespace {
+
+// A run abort line with an empty message: the time stamp (a date, perhaps a blank and a time)
+// and one blank after it, nothing else.
+bool IsEmptyAbortLine(const std::string& line)
+{
+    return std::regex_match(line, std::regex("[^ ]+( [^ ]+)? "));
+}
+
+} // namespace
+
+TEST(RunBackupFailures, AFileThatNoMethodCanCopyIsLoggedAndTheRunGoesOn)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteWithTime(dir / "src/a.txt", "a1", SourceTime);
+    WriteWithTime(dir / "src/b.txt", "b1", SourceTime);
+    RunHarness first;
+    RunBackup(first.ctx, dir / "src", dir / "backup");
+    ASSERT_EQ(first.lastRunFailed, 0);
+
+    const std::string copies = dir / ("backup" + dir / "src/");
+    WriteWithTime(dir / "src/a.txt", "a2", SourceTime + 60);
+    WriteWithTime(dir / "src/b.txt", "b2", SourceTime + 60);
+    ImmutableFlag frozen(copies);
+    if (!frozen.applied())
+        GTEST_SKIP() << "the file system refuses the immutable flag here";
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+
+    EXPECT_EQ(run.lastRunFailed, 1);
+    const auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 2u);
+    for (const char* name : {"a.txt", "b.txt"}) {
+        const std::string line = FileFailureText(run.text, dir / "src/" + name, copies + name);
+        EXPECT_TRUE(lines[0].ends_with(line) || lines[1].ends_with(line)) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "a1");
+    EXPECT_EQ(ReadFileBytes(copies + "b.txt"), "b1");
+    EXPECT_TRUE(PartFilesIn(copies).empty());
+    EXPECT_EQ(run.view.methodLabels.size(), 6u) << "three methods for each of two files";
+    EXPECT_TRUE(run.view.reportedErrors.empty());
+    run.ExpectIdle();
+}
+
+TEST(RunBackupFailures, AMissingDriveAbortsWithOneBlankLineAndCreatesNothing)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "src/a.txt", "a");
+    WriteFileBytes(dir / "src/b.txt", "b");
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "nodrive/Backup");
+
+    EXPECT_EQ(run.lastRunFailed, 1);
+    const auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(IsEmptyAbortLine(lines[0])) << "[" << lines[0] << "]";
+    EXPECT_FALSE(Exists(dir / "nodrive"));
+    EXPECT_TRUE(run.view.methodLabels.empty());
+    EXPECT_EQ(run.view.gaugePositions, (std::vector<int>{0, 1}));
+    EXPECT_TRUE(run.view.reportedErrors.empty());
+    run.ExpectIdle();
+}
+
+TEST(RunBackupFailures, AFullDiskKeepsThePreviousCopiesAndLogsEachFile)
+{
+    if (!RunningAsRoot())
+        GTEST_SKIP() << "mounting a small disk needs root";
+    TempFolder dir;
+    SmallDisk disk(dir / "disk", "1m");
+    if (!disk.mounted())
+        GTEST_SKIP() << "this machine refuses to mount a tmpfs";
+    MakeFolders(dir / "src");
+    WriteWithTime(dir / "src/a.bin", PatternBytes(100000, 1), SourceTime);
+    WriteWithTime(dir / "src/b.bin", PatternBytes(100000, 2), SourceTime);
+    RunHarness first;
+    RunBackup(first.ctx, dir / "src", dir / "disk/Backup");
+    ASSERT_EQ(first.lastRunFailed, 0);
+
+    const std::string copies = dir / ("disk/Backup" + dir / "src/");
+    WriteWithTime(dir / "src/a.bin", PatternBytes(1500000, 3), SourceTime + 60);
+    WriteWithTime(dir / "src/b.bin", PatternBytes(1500000, 4), SourceTime + 60);
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "disk/Backup");
+
+    EXPECT_EQ(run.lastRunFailed, 1);
+    EXPECT_EQ(run.LogLines().size(), 2u);
+    EXPECT_EQ(ReadFileBytes(copies + "a.bin"), PatternBytes(100000, 1));
+    EXPECT_EQ(ReadFileBytes(copies + "b.bin"), PatternBytes(100000, 2));
+    EXPECT_TRUE(PartFilesIn(copies).empty()) << "a failed copy must not keep the disk full";
+    run.ExpectIdle();
+}
+
+TEST(RunBackupFailures, AnUnwritableLogEndsTheRunAndIsReportedOnce)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "src/a.txt", "a");
+    WriteFileBytes(dir / "src/b.txt", "b");
+    MakeFolders(dir / "backup");
+    RunHarness run;
+    ImmutableFlag frozenLog(run.exeFolder.path());
+    ImmutableFlag frozenBackup(dir / "backup");
+    if (!frozenLog.applied() || !frozenBackup.applied())
+        GTEST_SKIP() << "the file system refuses the immutable flag here";
+
+    // Both files fail; the first failure cannot be logged, which ends the run there.
+    EXPECT_NO_THROW(RunBackup(run.ctx, dir / "src", dir / "backup"));
+    EXPECT_EQ(run.lastRunFailed, 1);
+    ASSERT_EQ(run.view.reportedErrors.size(), 1u);
+    EXPECT_FALSE(run.view.reportedErrors[0].empty());
+    EXPECT_EQ(run.view.methodLabels.size(), 3u);
+    EXPECT_FALSE(Exists(run.exeFolder / "Error.log"));
+    run.ExpectIdle();
+
+    // The same for a run abort.
+    RunHarness aborted;
+    platform::SetExeFolderForTesting(run.exeFolder.path()); // the frozen one, not the new harness's
+    EXPECT_NO_THROW(RunBackup(aborted.ctx, dir / "src", dir / "nodrive/Backup"));
+    EXPECT_EQ(aborted.lastRunFailed, 1);
+    EXPECT_EQ(aborted.view.reportedErrors.size(), 1u);
+    aborted.ExpectIdle();
+}
+
+TEST(RunBackupFailures, ATreeLargerThanTheTableFailsTheRunAndSaysSo)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    for (int i = 0; i < 5; ++i)
+        WriteFileBytes(dir / ("src/f" + std::to_string(i)), "x");
+    RunHarness run;
+    run.files.SetCapacityForTesting(3);
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+
+    EXPECT_EQ(run.lastRunFailed, 1);
+    EXPECT_EQ(run.fileCount, 3);
+    const auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].ends_with(" " + TableFullText(3))) << lines[0];
+    size_t copied = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / ("backup" + dir / "src")))
+        copied += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(copied, 3u);
+    run.ExpectIdle();
+}

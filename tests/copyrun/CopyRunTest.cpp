@@ -1,0 +1,191 @@
+#include "CopyRunHarness.h"
+#include "TempFolder.h"
+#include "engine/CopyMethods.h"
+#include "engine/CopyRun.h"
+#include "engine/DestinationFolders.h"
+#include "engine/PartFile.h"
+#include "platform/DosStamp.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using platform::FileStamp;
+
+namespace {
+
+// The files below folder, relative to it, that are not folders.
+std::vector<std::string> FilesBelow(const std::string& folder)
+{
+    std::vector<std::string> files;
+    if (!std::filesystem::exists(folder))
+        return files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (!entry.is_directory())
+            files.push_back(std::filesystem::relative(entry.path(), folder).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A source tree: src/a.txt, src/Sub/b.txt and an empty folder src/Empty.
+struct SourceTree {
+    explicit SourceTree(const TempFolder& dir) : root(dir / "src"), backup(dir / "backup")
+    {
+        MakeFolders(root + "/Sub");
+        MakeFolders(root + "/Empty");
+        WriteWithTime(root + "/a.txt", "alpha");
+        WriteWithTime(root + "/Sub/b.txt", PatternBytes(100000), SourceTime + 10);
+    }
+    // Where a source file lands: its whole path below the backup root.
+    std::string CopyOf(const std::string& relative) const { return backup + root + "/" + relative; }
+
+    std::string root;
+    std::string backup;
+};
+
+} // namespace
+
+TEST(RunBackup, CopiesTheTreeBelowTheRootAndASecondRunCopiesNothing)
+{
+    TempFolder dir;
+    SourceTree tree(dir);
+    RunHarness run;
+    RunBackup(run.ctx, tree.root, tree.backup);
+
+    EXPECT_EQ(run.lastRunFailed, 0);
+    EXPECT_EQ(ReadFileBytes(tree.CopyOf("a.txt")), "alpha");
+    EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(100000));
+    EXPECT_EQ(FileStamp(tree.CopyOf("a.txt")), FileStamp(tree.root + "/a.txt"));
+    EXPECT_EQ(FileStamp(tree.CopyOf("Sub/b.txt")), FileStamp(tree.root + "/Sub/b.txt"));
+    EXPECT_FALSE(Exists(tree.CopyOf("Empty"))) << "folders without files are not created";
+    EXPECT_EQ(FilesBelow(tree.backup).size(), 2u);
+    EXPECT_EQ(run.view.gaugeMaximum, 2);
+    EXPECT_EQ(run.view.gaugePositions, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(run.view.methodLabels, (std::vector<std::string>{"1 method", "1 method"}));
+    EXPECT_TRUE(run.LogLines().empty());
+    run.ExpectIdle();
+
+    const FileIdentity a = IdentityOf(tree.CopyOf("a.txt"));
+    const FileIdentity b = IdentityOf(tree.CopyOf("Sub/b.txt"));
+    RunHarness again;
+    RunBackup(again.ctx, tree.root, tree.backup);
+    EXPECT_EQ(again.lastRunFailed, 0);
+    EXPECT_TRUE(IdentityOf(tree.CopyOf("a.txt")) == a) << "an unchanged file must not be rewritten";
+    EXPECT_TRUE(IdentityOf(tree.CopyOf("Sub/b.txt")) == b);
+    EXPECT_TRUE(again.view.methodLabels.empty());
+    EXPECT_EQ(again.view.pumps, 2 + 2) << "one pump per file found and one per file handled";
+    again.ExpectIdle();
+}
+
+TEST(RunBackup, ReplacesACopyWhoseStampDiffersEvenWhenItIsNewer)
+{
+    TempFolder dir;
+    SourceTree tree(dir);
+    MakeFolders(tree.CopyOf("Sub"));
+    WriteWithTime(tree.CopyOf("a.txt"), "edited in the backup later", SourceTime + 86400);
+    WriteWithTime(tree.CopyOf("Sub/b.txt"), "older", EarlierTime);
+    RunHarness run;
+    RunBackup(run.ctx, tree.root, tree.backup);
+    EXPECT_EQ(run.lastRunFailed, 0);
+    EXPECT_EQ(ReadFileBytes(tree.CopyOf("a.txt")), "alpha");
+    EXPECT_EQ(FileStamp(tree.CopyOf("a.txt")), FileStamp(tree.root + "/a.txt"));
+    EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(100000));
+}
+
+TEST(RunBackup, ARootEndingInASlashAndARootWithAColonWork)
+{
+    TempFolder dir;
+    SourceTree tree(dir);
+    MakeFolders(tree.backup);
+    RunHarness run;
+    RunBackup(run.ctx, tree.root + "/", tree.backup + "/");
+    EXPECT_EQ(run.lastRunFailed, 0);
+    EXPECT_EQ(ReadFileBytes(tree.CopyOf("a.txt")), "alpha");
+    EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(100000));
+
+    RunHarness colon;
+    RunBackup(colon.ctx, tree.root, dir / "Backup 10:30");
+    EXPECT_EQ(colon.lastRunFailed, 0);
+    EXPECT_EQ(ReadFileBytes(dir / ("Backup 10:30" + tree.root + "/a.txt")), "alpha");
+}
+
+TEST(RunBackup, AReadOnlySourceIsCopiedByTheStreamCopy)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "src/locked.txt", "read only");
+    ImmutableFlag locked(dir / "src/locked.txt");
+    if (!locked.applied())
+        GTEST_SKIP() << "the file system refuses the immutable flag here";
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+    EXPECT_EQ(run.lastRunFailed, 0);
+    EXPECT_EQ(ReadFileBytes(dir / ("backup" + dir / "src/locked.txt")), "read only");
+    EXPECT_EQ(run.view.methodLabels, (std::vector<std::string>{"1 method", "2 method"}));
+    EXPECT_TRUE(run.LogLines().empty());
+}
+
+TEST(RunBackup, StopDuringABlockCopyKeepsThePreviousCopyAndEndsTheRun)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src/Sub");
+    const std::string big = dir / "src/big.bin";
+    WriteFileBytes(big, PatternBytes(40 * CopyBlockSize, 7));
+    WriteFileBytes(dir / "src/Sub/next.txt", "next");
+    const std::string copy = dir / ("backup" + big);
+    MakeFolders(FolderPartOf(copy));
+    WriteWithTime(copy, "the previous good copy", EarlierTime);
+    const FileIdentity before = IdentityOf(copy);
+
+    RunHarness run;
+    int blockPumps = 0;
+    run.view.onPump = [&] {
+        if (!run.view.methodLabels.empty() && ++blockPumps == 5)
+            run.stopRequested = true;
+    };
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+
+    EXPECT_EQ(ReadFileBytes(copy), "the previous good copy");
+    EXPECT_TRUE(IdentityOf(copy) == before);
+    EXPECT_TRUE(PartFilesIn(FolderPartOf(copy)).empty());
+    EXPECT_FALSE(Exists(dir / ("backup" + dir / "src/Sub/next.txt")));
+    EXPECT_EQ(run.lastRunFailed, 0) << "a stopped run with no failure is clean";
+    EXPECT_TRUE(run.LogLines().empty());
+    run.ExpectIdle();
+}
+
+TEST(RunBackup, StopDuringTheScanCopiesNothing)
+{
+    TempFolder dir;
+    SourceTree tree(dir);
+    RunHarness run;
+    run.view.onPump = [&] { run.stopRequested = true; };
+    RunBackup(run.ctx, tree.root, tree.backup);
+    EXPECT_EQ(run.fileCount, 1);
+    EXPECT_TRUE(FilesBelow(tree.backup).empty());
+    EXPECT_TRUE(run.view.methodLabels.empty());
+    EXPECT_EQ(run.lastRunFailed, 0);
+    EXPECT_TRUE(run.LogLines().empty());
+    run.ExpectIdle();
+}
+
+TEST(RunBackup, PartFilesLeftByAKilledRunAreRemoved)
+{
+    TempFolder dir;
+    SourceTree tree(dir);
+    RunHarness first;
+    RunBackup(first.ctx, tree.root, tree.backup);
+    const FileIdentity a = IdentityOf(tree.CopyOf("a.txt"));
+    // One for a file that is up to date, one for a file that changed since.
+    WriteFileBytes(tree.CopyOf(PartFileNameFor("a.txt")), "half");
+    WriteFileBytes(tree.CopyOf("Sub/" + PartFileNameFor("b.txt")), "half");
+    WriteFileBytes(tree.root + "/Sub/b.txt", "changed");
+
+    RunHarness second;
+    RunBackup(second.ctx, tree.root, tree.backup);
+    EXPECT_EQ(second.lastRunFailed, 0);
+    EXPECT_TRUE(IdentityOf(tree.CopyOf("a.txt")) == a);
+    EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), "changed");
+    EXPECT_EQ(FilesBelow(tree.backup).size(), 2u);
+}
