@@ -5,7 +5,8 @@
 #include <variant>
 
 // A tagged value holding text, an integer or a double-precision number, as a profile's fields do.
-// Text converts to a number by the process locale (sign, digits, the locale's decimal separator);
+// Text converts to a number by the process locale (sign, digits, the locale's decimal separator; the exact
+// rule is ParseLocaleNumber's, in LocaleNumber.h);
 // text that does not convert fails with Error("Invalid variant type conversion").
 class Variant {
 public:
