@@ -4,6 +4,11 @@
 
 #include <string>
 
+// The section of both files, and the key of the settings file.
+constexpr const char* LanguageSection = "Language";
+constexpr const char* LanguageNameKey = "Language";
+constexpr const char* DefaultLanguageName = "English";
+
 // exe folder + "Dupliqa.ini".
 std::string SettingsPath();
 
@@ -14,8 +19,12 @@ std::string ReadAndKeepLanguageName();
 // Every "&" removed.
 std::string StripAmpersands(const std::string& text);
 
-// The path of a language's file: exe folder + name + ".Lang". A name that would lead outside the
-// exe folder (it holds "/" or "\", or is "." or "..") gives a file name of its own inside it.
+// The path of a language's file: exe folder + name + ".Lang" (an empty name gives ".Lang"); an
+// existing file whose name differs only in ASCII letter case ("greek.LANG") is that file.
+// The name is only ever a file name inside the exe folder: every "/", "\" and NUL in it becomes
+// "_", so "../x" gives ".._x.Lang" and "a\b" gives "a_b.Lang". "." and ".." need no mapping:
+// with ".Lang" appended they already name the files "..Lang" and "...Lang" in the exe folder,
+// which are the files the Language menu lists under those names.
 std::string LanguageFilePath(const std::string& name);
 
 // Steps 1 to 8 of applying a language: strips ampersands, stores the name in the settings file,

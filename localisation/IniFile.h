@@ -1,0 +1,16 @@
+#pragma once
+
+#include "localisation/IniText.h"
+
+#include <string>
+
+// Reads key of section from the INI file at path by the rules of IniValueIn. A file that is
+// missing, or is no regular file (a folder, a fifo), or cannot be read counts as an empty one.
+std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& defaultValue);
+
+// Writes value under key of section in the INI file at path by the rules of IniContentWithValue,
+// creating the file when it is missing. The new content has reached the file when this returns.
+// Throws Error("Unable to write to <path>") when the file cannot be read back or written.
+void WriteIniString(const std::string& path, const std::string& section, const std::string& key,
+                    const std::string& value);
