@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+#include <string>
+
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// Helpers shared by the dialogs that are laid out in pixels at their design bounds.
+
+// The design font: the system's sans-serif at the pixel size the layout was drawn for, so that
+// texts fit their bounds whatever the screen's dots per inch.
+void ApplyDesignFont(QWidget* form);
+
+// A push button at its bounds. It never becomes a default button: these dialogs have none, so
+// Enter presses nothing.
+QPushButton* MakeButton(QWidget* parent, const char* name, const QRect& bounds);
+
+// The height of a push button whose design gives only its width.
+inline constexpr int ButtonHeight = 25;
+
+// A label at its design position; it sizes itself to its text.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QPoint& position);
+void SetLabelCaption(QLabel* label, const std::string& caption);
+
+// Enter and Escape, which dialogs without default and cancel buttons let press nothing.
+bool IsDefaultOrCancelKey(const QKeyEvent& event);

@@ -1,0 +1,291 @@
+#include "WizardTestSupport.h"
+
+#include "folderSelectfrm/TfolderSelect.h"
+#include "platform/Error.h"
+#include "widgets/MessageBoxes.h"
+#include "wizardfrm/TWizard.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace {
+
+class ProfileCommands : public ProfileCommandsTestBase {
+protected:
+    // Lines of Items.txt: "Name;Source;Destination;Interval" for names first to last.
+    static std::string Lines(int first, int last)
+    {
+        std::string bytes;
+        for (int n = first; n <= last; ++n)
+            bytes += "P" + std::to_string(n) + ";/s" + std::to_string(n) + ";/d" + std::to_string(n) + ";60\r\n";
+        return bytes;
+    }
+
+    // Runs command while watching for a wizard: none may open. One that does is closed again.
+    bool OpensAWizard(void (*command)(const ProfileCommandContext&))
+    {
+        bool opened = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&opened] {
+            if (auto* wizard = qobject_cast<TWizard*>(QApplication::activeModalWidget())) {
+                opened = true;
+                wizard->dxButton3Click();
+            }
+        });
+        watch.start(0);
+        command(Context());
+        return opened;
+    }
+};
+
+// Presses Finish on the name page without changing anything the wizard was opened with.
+void FinishUnchanged(TWizard& wizard)
+{
+    for (int i = 0; i < 5; ++i)
+        Click(wizard.Bmeta);
+}
+
+} // namespace
+
+TEST_F(ProfileCommands, NewAppendsTheWizardsLineAndReloads)
+{
+    WriteItems("Docs;/home/ana/Docs;/media/usb;180\r\n");
+    Load();
+    WhenWizardOpens([](TWizard& wizard) {
+        EXPECT_EQ(wizard.Ename->text(), QStringLiteral("NewProfile1"));
+        EXPECT_EQ(wizard.Edit1->text(), QStringLiteral("180"));
+        EXPECT_EQ(wizard.Esource->text(), QString());
+        FinishWizard(wizard, QStringLiteral("/home/ana/Μουσική"), QStringLiteral("/media/usb/Backup"),
+                     QStringLiteral("$3C"), QStringLiteral("Μουσική"));
+    });
+    NewProfileCommand(Context());
+    EXPECT_EQ(Items(), "Docs;/home/ana/Docs;/media/usb;180\r\nΜουσική;/home/ana/Μουσική;/media/usb/Backup;60\r\n");
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(list.captions, (std::vector<std::string>{"Docs", "Μουσική"}));
+    EXPECT_EQ(table[2].Interval.ToText(), "60");
+    EXPECT_EQ(list.countText, "2  Προφίλ(ς)");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProfileCommands, NewCancelledOrWithoutANameChangesNothing)
+{
+    const std::string before = "Docs;/a;/b;180\r\n";
+    WriteItems(before);
+    Load();
+    list.captions.push_back("marker: no reload happened");
+    WhenWizardOpens([](TWizard& wizard) {
+        TypeInto(wizard.Ename, QStringLiteral("Typed"));
+        Click(wizard.dxButton3);
+    });
+    NewProfileCommand(Context());
+    WhenWizardOpens([](TWizard& wizard) {
+        FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("5"), QString());
+    });
+    NewProfileCommand(Context());
+    EXPECT_EQ(Items(), before);
+    EXPECT_EQ(list.captions.size(), 2u);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProfileCommands, NewRefusesANameInUseComparingAsciiCaseOnly)
+{
+    const std::string before = "NewProfile1;/a;/b;180\r\nDocs;/c;/d;180\r\nέγγραφα;/e;/f;180\r\n";
+    WriteItems(before);
+    Load();
+    // The wizard's default name, and a name differing only in ASCII case, are both in use.
+    for (const QString& name : {QStringLiteral("NewProfile1"), QStringLiteral("dOCS")}) {
+        dialogs.messages.clear();
+        WhenWizardOpens([name](TWizard& wizard) {
+            FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), name);
+        });
+        NewProfileCommand(Context());
+        EXPECT_EQ(Items(), before) << Bytes(name);
+        EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Υπάρχει ήδη το προφίλ"})) << Bytes(name);
+    }
+    // Greek letters must match exactly: a name differing only in their case is new.
+    dialogs.messages.clear();
+    WhenWizardOpens([](TWizard& wizard) {
+        FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"),
+                     QStringLiteral("ΈΓΓΡΑΦΑ"));
+    });
+    NewProfileCommand(Context());
+    EXPECT_EQ(Items(), before + "ΈΓΓΡΑΦΑ;/x;/y;1\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(count, 4);
+}
+
+TEST_F(ProfileCommands, NewIsRefusedWhenTheTableIsFullAndWritesNothing)
+{
+    WriteItems(Lines(1, 100));
+    Load();
+    ASSERT_EQ(count, MaxProfiles);
+    EXPECT_FALSE(OpensAWizard(&NewProfileCommand));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{ProfileTableFullMessage}));
+    EXPECT_EQ(Items(), Lines(1, 100));
+
+    // A file longer than the table: the lines past it stay as they are.
+    dialogs.messages.clear();
+    WriteItems(Lines(1, 150));
+    Load();
+    EXPECT_FALSE(OpensAWizard(&NewProfileCommand));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{ProfileTableFullMessage}));
+    EXPECT_EQ(Items(), Lines(1, 150));
+}
+
+TEST_F(ProfileCommands, NewIsRefusedWhenTheFileFilledUpSinceTheLastLoad)
+{
+    WriteItems(Lines(1, 99));
+    Load();
+    WriteItems(Lines(1, 100));
+    WhenWizardOpens([](TWizard& wizard) {
+        FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), QStringLiteral("Late"));
+    });
+    NewProfileCommand(Context());
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{ProfileTableFullMessage}));
+    EXPECT_EQ(Items(), Lines(1, 100));
+}
+
+TEST_F(ProfileCommands, NewReportsAnUnreadableListAndDoesNotReload)
+{
+    WriteItems("Docs;/a;/b;180\r\n");
+    Load();
+    std::filesystem::remove(ItemsFile());
+    std::filesystem::create_directory(ItemsFile()); // a folder where the file should be
+    WhenWizardOpens([](TWizard& wizard) {
+        FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), QStringLiteral("New"));
+    });
+    try {
+        NewProfileCommand(Context());
+        ADD_FAILURE() << "an unreadable Items.txt must be reported";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open file " + ItemsFile());
+    }
+    EXPECT_EQ(list.captions, (std::vector<std::string>{"Docs"}));
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(ProfileCommands, EditWithoutASelectionSaysSo)
+{
+    WriteItems("Docs;/a;/b;180\r\n");
+    Load();
+    EXPECT_FALSE(OpensAWizard(&EditProfileCommand));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Δεν έχετε επιλέξει τίποτα"}));
+    EXPECT_EQ(Items(), "Docs;/a;/b;180\r\n");
+}
+
+TEST_F(ProfileCommands, EditUnchangedMovesTheLineToTheEndAndKeepsItsInterval)
+{
+    WriteItems("Docs;/home/ana/Docs;/media/usb;45\r\nMusic;/m;/n;180\r\n");
+    Load();
+    list.Select(0);
+    WhenWizardOpens([](TWizard& wizard) {
+        EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/home/ana/Docs"));
+        EXPECT_EQ(wizard.Edestination->text(), QStringLiteral("/media/usb"));
+        EXPECT_EQ(wizard.Ename->text(), QStringLiteral("Docs"));
+        EXPECT_EQ(wizard.Edit1->text(), QStringLiteral("45"));
+        FinishUnchanged(wizard);
+    });
+    EditProfileCommand(Context());
+    EXPECT_EQ(Items(), "Music;/m;/n;180\r\nDocs;/home/ana/Docs;/media/usb;45\r\n");
+    EXPECT_EQ(list.captions, (std::vector<std::string>{"Music", "Docs"}));
+    EXPECT_EQ(table[2].Interval.ToText(), "45");
+}
+
+TEST_F(ProfileCommands, EditCancelledChangesNothing)
+{
+    const std::string before = "Docs;/a;/b;45\r\nMusic;/m;/n;180\r\n";
+    WriteItems(before);
+    Load();
+    list.Select(0);
+    WhenWizardOpens([](TWizard& wizard) {
+        TypeInto(wizard.Ename, QStringLiteral("Renamed"));
+        Click(wizard.dxButton3);
+    });
+    EditProfileCommand(Context());
+    EXPECT_EQ(Items(), before);
+}
+
+TEST_F(ProfileCommands, EditOntoAnotherNameIsAcceptedAndLaterEditsTakeTheFirstOfThatName)
+{
+    WriteItems("Docs;/a;/b;1\r\nMusic;/m;/n;2\r\nPhotos;/p;/q;3\r\n");
+    Load();
+    list.Select(2); // Photos
+    WhenWizardOpens([](TWizard& wizard) {
+        WalkToNamePage(wizard, QStringLiteral("/p"), QStringLiteral("/q"));
+        TypeInto(wizard.Ename, QStringLiteral("docs"));
+        Click(wizard.Bmeta);
+    });
+    EditProfileCommand(Context());
+    EXPECT_EQ(Items(), "Docs;/a;/b;1\r\nMusic;/m;/n;2\r\ndocs;/p;/q;3\r\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Either item of that name edits the first profile named so, the original Docs.
+    for (size_t item : {size_t{2}, size_t{0}}) {
+        WriteItems("Docs;/a;/b;1\r\nMusic;/m;/n;2\r\ndocs;/p;/q;3\r\n");
+        Load();
+        list.Select(item);
+        WhenWizardOpens([](TWizard& wizard) {
+            EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/a"));
+            EXPECT_EQ(wizard.Edit1->text(), QStringLiteral("1"));
+            FinishUnchanged(wizard);
+        });
+        EditProfileCommand(Context());
+        EXPECT_EQ(Items(), "Music;/m;/n;2\r\ndocs;/p;/q;3\r\nDocs;/a;/b;1\r\n") << "item " << item;
+    }
+}
+
+TEST_F(ProfileCommands, EditOfACaptionThatNamesNoProfileDoesNothing)
+{
+    const std::string before = "Docs;/a;/b;1\r\n";
+    WriteItems(before);
+    Load();
+    list.captions[0] = "Renamed in place";
+    list.Select(0);
+    EXPECT_FALSE(OpensAWizard(&EditProfileCommand));
+    EXPECT_EQ(Items(), before);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ProfileCommands, EditInAFileLongerThanTheTableKeepsTheProfileWhereItLoads)
+{
+    WriteItems(Lines(1, 120));
+    Load();
+    list.Select(4); // P5
+    WhenWizardOpens([](TWizard& wizard) {
+        WalkToNamePage(wizard, QStringLiteral("/s5"), QStringLiteral("/elsewhere"));
+        Click(wizard.Bmeta);
+    });
+    EditProfileCommand(Context());
+    std::string expected = Lines(1, 4) + "P5;/s5;/elsewhere;60\r\n" + Lines(6, 120);
+    EXPECT_EQ(Items(), expected);
+    EXPECT_EQ(count, MaxProfiles);
+    EXPECT_EQ(table[5].Destination.ToText(), "/elsewhere");
+}
+
+TEST_F(ProfileCommands, AFieldSeparatorNeverReachesTheList)
+{
+    WriteItems("");
+    Load();
+    MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+    TfolderSelect::AnswerNextWithFolder("/data/with;separator");
+    WhenWizardOpens([](TWizard& wizard) {
+        Click(wizard.Bmeta);
+        TypeInto(wizard.Esource, QStringLiteral("/typed;source"));
+        Click(wizard.BrowseBtn); // a picked folder holding ";" is refused
+        EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/typedsource"));
+        Click(wizard.Bmeta);
+        TypeInto(wizard.Edestination, QStringLiteral("/dest"));
+        Click(wizard.Bmeta);
+        TypeInto(wizard.Edit1, QStringLiteral("3;0"));
+        Click(wizard.Bmeta);
+        TypeInto(wizard.Ename, QStringLiteral("a;b"));
+        Click(wizard.Bmeta);
+    });
+    NewProfileCommand(Context());
+    EXPECT_EQ(Items(), "ab;/typedsource;/dest;30\r\n");
+    EXPECT_EQ(MessageBoxes::History().size(), 1u);
+}

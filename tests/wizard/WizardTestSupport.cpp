@@ -1,0 +1,186 @@
+#include "WizardTestSupport.h"
+
+#include "folderSelectfrm/TfolderSelect.h"
+#include "platform/ExeFolder.h"
+#include "profiles/Profiles.h"
+#include "widgets/MessageBoxes.h"
+#include "wizardfrm/TWizard.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+void FakeProfileList::ClearItems()
+{
+    captions.clear();
+    images.clear();
+    selected.reset();
+}
+
+void FakeProfileList::AddItem(const std::string& caption, int image)
+{
+    captions.push_back(caption);
+    images.push_back(image);
+}
+
+std::optional<std::string> FakeProfileList::SelectedCaption() const
+{
+    if (selected && *selected < captions.size())
+        return captions[*selected];
+    return std::nullopt;
+}
+
+bool RecordingDialogs::Confirm(const std::string& question)
+{
+    messages.push_back(question);
+    return false;
+}
+
+bool RecordingDialogs::AskInformation(const std::string& question)
+{
+    messages.push_back(question);
+    return false;
+}
+
+void WizardTestBase::SetUp()
+{
+    platform::SetExeFolderForTesting(exeFolder.path());
+    MessageBoxes::ClearHistory();
+    TfolderSelect::ClearAnswers();
+}
+
+void WizardTestBase::TearDown()
+{
+    CloseModalWindows();
+    EXPECT_EQ(TfolderSelect::QueuedAnswerCount(), 0) << "a queued picker answer was never used";
+    MessageBoxes::ClearHistory();
+    TfolderSelect::ClearAnswers();
+}
+
+ProfileCommandContext ProfileCommandsTestBase::Context()
+{
+    return {nullptr, text, result, table, count, list, dialogs};
+}
+
+void ProfileCommandsTestBase::WriteItems(const std::string& bytes)
+{
+    WriteFileBytes(ItemsFile(), bytes);
+}
+
+std::string ProfileCommandsTestBase::Items() const
+{
+    return ReadFileBytes(ItemsFile());
+}
+
+void ProfileCommandsTestBase::Load()
+{
+    LoadProfiles(table, count, list, text);
+}
+
+namespace {
+
+// Runs drive on the modal window of type Window as soon as there is one. If none comes, or the
+// drive leaves it open, a watchdog closes it, so the test fails instead of hanging.
+template <typename Window>
+void WhenModalOpens(std::function<void(Window&)> drive)
+{
+    QTimer::singleShot(0, [drive] {
+        if (!WaitFor([] { return qobject_cast<Window*>(QApplication::activeModalWidget()) != nullptr; })) {
+            ADD_FAILURE() << "the expected modal window never opened";
+            return;
+        }
+        QPointer<Window> window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        drive(*window);
+        QTimer::singleShot(5000, [window] {
+            if (window && window->isVisible()) {
+                ADD_FAILURE() << "the modal window was left open";
+                window->done(QDialog::Rejected);
+            }
+        });
+    });
+}
+
+} // namespace
+
+void WhenWizardOpens(std::function<void(TWizard&)> drive)
+{
+    WhenModalOpens<TWizard>(std::move(drive));
+}
+
+void WhenPickerOpens(std::function<void(TfolderSelect&)> drive)
+{
+    WhenModalOpens<TfolderSelect>(std::move(drive));
+}
+
+void CloseModalWindows()
+{
+    for (int guard = 0; guard < 10; ++guard) {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            break;
+        dialog->done(QDialog::Rejected);
+        QCoreApplication::processEvents();
+    }
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    return QTest::qWaitFor(condition, milliseconds);
+}
+
+void Click(QWidget* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void TypeInto(QWidget* edit, const QString& text)
+{
+    auto* line = qobject_cast<QLineEdit*>(edit);
+    line->selectAll();
+    QTest::keyClick(line, Qt::Key_Delete);
+    for (QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(line, c.toLatin1());
+            continue;
+        }
+        // QTest knows key codes for ASCII only; other letters arrive as the text of a key event.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(line, &press);
+        QApplication::sendEvent(line, &release);
+    }
+}
+
+void WalkToNamePage(TWizard& wizard, const QString& source, const QString& destination)
+{
+    Click(wizard.Bmeta);
+    TypeInto(wizard.Esource, source);
+    Click(wizard.Bmeta);
+    TypeInto(wizard.Edestination, destination);
+    Click(wizard.Bmeta);
+    Click(wizard.Bmeta);
+}
+
+void FinishWizard(TWizard& wizard, const QString& source, const QString& destination, const QString& interval,
+                  const QString& name)
+{
+    Click(wizard.Bmeta);
+    TypeInto(wizard.Esource, source);
+    Click(wizard.Bmeta);
+    TypeInto(wizard.Edestination, destination);
+    Click(wizard.Bmeta);
+    TypeInto(wizard.Edit1, interval);
+    Click(wizard.Bmeta);
+    TypeInto(wizard.Ename, name);
+    Click(wizard.Bmeta);
+}
+
+std::string Bytes(const QString& text)
+{
+    return text.toLocal8Bit().toStdString();
+}
