@@ -19,7 +19,18 @@ std::vector<MessageBoxes::Shown>& ShownBoxes()
     return shown;
 }
 
+bool& Unattended()
+{
+    static bool unattended = false;
+    return unattended;
+}
+
 } // namespace
+
+void MessageBoxes::SetUnattendedForTesting(bool unattended)
+{
+    Unattended() = unattended;
+}
 
 QString ApplicationTitle()
 {
@@ -52,6 +63,8 @@ QMessageBox::StandardButton MessageBoxes::Show(const QString& title, const std::
         QueuedAnswers().pop_front();
         return answer;
     }
+    if (Unattended())
+        return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
     QMessageBox box(icon, title, QString::fromLocal8Bit(text), buttons, m_parent);
     // Our boxes take the words of the program's own texts; Yes and No carry their accelerators.
     if (auto* yes = box.button(QMessageBox::Yes))

@@ -34,6 +34,9 @@ public:
     static void SetNextAnswer(QMessageBox::StandardButton answer);
     static const std::vector<Shown>& History();
     static void ClearHistory();
+    // With this on, a box with no queued answer is answered at once with No (or OK where that is
+    // its only button) instead of waiting for a person, so that no test can hang on a box.
+    static void SetUnattendedForTesting(bool unattended);
 
 private:
     QMessageBox::StandardButton Show(const QString& title, const std::string& text, QMessageBox::Icon icon,

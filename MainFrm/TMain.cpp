@@ -1,0 +1,295 @@
+#include "MainFrm/TMain.h"
+
+#include "MainFrm/SchedulerAdapter.h"
+#include "widgets/Pictures.h"
+#include "widgets/ProgramIcons.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+TMain* Main = nullptr;
+
+namespace {
+
+QString Local(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::string& caption)
+{
+    auto* button = new QToolButton;
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setFixedSize(63, 44);
+    button->setIconSize(QSize(24, 24));
+    button->setIcon(picture);
+    button->setText(Local(caption));
+    return button;
+}
+
+QAction* MakeAction(QObject* owner, const char* name, const std::string& caption)
+{
+    auto* action = new QAction(Local(caption), owner);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
+
+TMain::TMain()
+    : m_dialogs(this)
+    , m_toolbarPictures(ToolbarPictures())
+    , m_listPictures(ListPictures())
+{
+    Main = this;
+    setObjectName(QStringLiteral("Main"));
+    // Title bar with the system menu and the close button only, and no title text.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString());
+    setWindowIcon(MainIcon());
+    move(213, 163);
+    resize(483, 318);
+
+    createActions();
+    createToolbar();
+    createProfileList();
+    createStatusBar();
+    createMainMenu();
+    createTimers();
+    m_scheduler = std::make_unique<SchedulerAdapter>(*this);
+    createTrayIcon();
+}
+
+TMain::~TMain()
+{
+    if (Main == this)
+        Main = nullptr;
+}
+
+void TMain::createActions()
+{
+    const ::UiText builtIn = ::UiText::BuiltIn();
+    N2 = MakeAction(this, "N2", builtIn[UiKey::Mfile]);
+    N3 = MakeAction(this, "N3", builtIn[UiKey::BnewProfile]);
+    N5 = MakeAction(this, "N5", builtIn[UiKey::Bcopynow]);
+    N6 = MakeAction(this, "N6", builtIn[UiKey::bdelete]);
+    N11 = MakeAction(this, "N11", "Ρύθμιση");
+    N8 = MakeAction(this, "N8", builtIn[UiKey::Bexit]);
+    N10 = MakeAction(this, "N10", builtIn[UiKey::MView]);
+    LargeIcons1 = MakeAction(this, "LargeIcons1", builtIn[UiKey::Vlarge]);
+    SmallIcons1 = MakeAction(this, "SmallIcons1", builtIn[UiKey::Vsmall]);
+    List1 = MakeAction(this, "List1", builtIn[UiKey::Vlist]);
+    Details1 = MakeAction(this, "Details1", builtIn[UiKey::Vdetails]);
+    N13 = MakeAction(this, "N13", builtIn[UiKey::VlogFile]);
+    N14 = MakeAction(this, "N14", builtIn[UiKey::VdelLogfile]);
+    N15 = MakeAction(this, "N15", builtIn[UiKey::Mlang]);
+    N9 = MakeAction(this, "N9", builtIn[UiKey::MInfo]);
+    for (size_t i = 0; i < LanguageItems.size(); ++i) {
+        const std::string name = "a" + std::to_string(i + 1);
+        LanguageItems[i] = MakeAction(this, name.c_str(), name);
+        LanguageItems[i]->setVisible(false);
+        connect(LanguageItems[i], &QAction::triggered, this,
+                [this, i] { guarded([this, i] { LanguageItemClick(static_cast<int>(i)); }); });
+    }
+    N16 = MakeAction(this, "N16", builtIn[UiKey::VlogFile]);
+    mnuInfo = MakeAction(this, "mnuInfo", "Πληροφορίες...");
+    mnuQuit = MakeAction(this, "mnuQuit", builtIn[UiKey::Bexit]);
+
+    for (QAction* style : {LargeIcons1, SmallIcons1, List1, Details1})
+        style->setCheckable(true);
+
+    connectHandler(N3, &TMain::ToolButton8Click);
+    connectHandler(N5, &TMain::ToolButton12Click);
+    // The File menu's Delete deletes, as its caption says.
+    connectHandler(N6, &TMain::ToolButton9Click);
+    connectHandler(N11, &TMain::ToolButton10Click);
+    connectHandler(N8, &TMain::N8Click);
+    connectHandler(LargeIcons1, &TMain::LargeIcons1Click);
+    connectHandler(SmallIcons1, &TMain::SmallIcons1Click);
+    connectHandler(List1, &TMain::List1Click);
+    connectHandler(Details1, &TMain::Details1Click);
+    connectHandler(N13, &TMain::N13Click);
+    connectHandler(N14, &TMain::N14Click);
+    connectHandler(N9, &TMain::N9Click);
+    connectHandler(N16, &TMain::N13Click);
+    connectHandler(mnuInfo, &TMain::mnuInfoClick);
+    connectHandler(mnuQuit, &TMain::mnuQuitClick);
+}
+
+void TMain::createToolbar()
+{
+    const ::UiText builtIn = ::UiText::BuiltIn();
+    ToolBar3 = addToolBar(QString());
+    ToolBar3->setObjectName(QStringLiteral("ToolBar3"));
+    ToolBar3->setMovable(false);
+    ToolBar3->setFloatable(false);
+    ToolBar3->setFixedHeight(48);
+    ToolBar3->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar3->setStyleSheet(QStringLiteral("QToolBar { border-top: 1px solid palette(mid); "
+                                           "border-bottom: 1px solid palette(mid); spacing: 0px; }"));
+
+    Image4 = new QLabel;
+    Image4->setObjectName(QStringLiteral("Image4"));
+    Image4->setPixmap(GripPicture());
+    Image4->setFixedSize(5, 44);
+    Image4->setCursor(Qt::SizeHorCursor);
+    ToolBar3->addWidget(Image4);
+
+    ToolButton8 = MakeToolButton("ToolButton8", m_toolbarPictures[0], builtIn[UiKey::Bcreate]);
+    ToolButton9 = MakeToolButton("ToolButton9", m_toolbarPictures[1], builtIn[UiKey::bdelete]);
+    ToolButton10 = MakeToolButton("ToolButton10", m_toolbarPictures[2], builtIn[UiKey::Bconfig]);
+    ToolButton12 = MakeToolButton("ToolButton12", m_toolbarPictures[3], builtIn[UiKey::BRun]);
+    ToolBar3->addWidget(ToolButton8);
+    ToolBar3->addWidget(ToolButton9);
+    ToolBar3->addWidget(ToolButton10);
+    auto* gap = new QWidget;
+    gap->setObjectName(QStringLiteral("ToolButton11"));
+    gap->setFixedWidth(8);
+    ToolBar3->addWidget(gap);
+    ToolBar3->addWidget(ToolButton12);
+
+    GroupBox1 = new QGroupBox;
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setFixedSize(180, 44);
+    Gauge1 = new QProgressBar(GroupBox1);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setGeometry(2, 22, 176, 14);
+    Gauge1->setTextVisible(true);
+    Gauge1->setAlignment(Qt::AlignCenter);
+    Gauge1->setRange(0, 1);
+    Gauge1->setValue(0);
+    Gauge1->setStyleSheet(QStringLiteral("QProgressBar { background: white; color: black; border: 1px solid black; "
+                                         "font-size: 9px; } QProgressBar::chunk { background: black; }"));
+    m_gaugeAction = ToolBar3->addWidget(GroupBox1);
+    m_gaugeAction->setVisible(false);
+    auto* end = new QWidget;
+    end->setObjectName(QStringLiteral("ToolButton13"));
+    end->setFixedWidth(2);
+    ToolBar3->addWidget(end);
+
+    connectHandler(ToolButton8, &TMain::ToolButton8Click);
+    connectHandler(ToolButton9, &TMain::ToolButton9Click);
+    connectHandler(ToolButton10, &TMain::ToolButton10Click);
+    connectHandler(ToolButton12, &TMain::ToolButton12Click);
+}
+
+void TMain::createProfileList()
+{
+    ListView1 = new QListWidget(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    ListView1->setViewMode(QListView::IconMode);
+    ListView1->setIconSize(QSize(32, 32));
+    ListView1->setResizeMode(QListView::Adjust);
+    ListView1->setMovement(QListView::Static);
+    ListView1->setWordWrap(true);
+    setCentralWidget(ListView1);
+}
+
+void TMain::createStatusBar()
+{
+    static constexpr std::array<int, 4> Widths = {80, 250, 80, 50};
+    auto* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setFixedHeight(19);
+    bar->setSizeGripEnabled(true);
+    for (size_t i = 0; i < StatusBar1.size(); ++i) {
+        StatusBar1[i] = new QLabel;
+        StatusBar1[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
+        StatusBar1[i]->setFixedWidth(Widths[i]);
+        StatusBar1[i]->setFrameShape(QFrame::Panel);
+        StatusBar1[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(StatusBar1[i]);
+    }
+}
+
+void TMain::createMainMenu()
+{
+    auto* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto* file = new QMenu(this);
+    file->setObjectName(QStringLiteral("FileMenu"));
+    file->addActions({N3});
+    file->addSeparator()->setObjectName(QStringLiteral("N4"));
+    file->addActions({N5, N6, N11});
+    file->addSeparator()->setObjectName(QStringLiteral("N7"));
+    file->addAction(N8);
+    N2->setMenu(file);
+
+    auto* view = new QMenu(this);
+    view->setObjectName(QStringLiteral("ViewMenu"));
+    view->addActions({LargeIcons1, SmallIcons1, List1, Details1});
+    view->addSeparator()->setObjectName(QStringLiteral("N12"));
+    view->addActions({N13, N14});
+    N10->setMenu(view);
+
+    auto* languages = new QMenu(this);
+    languages->setObjectName(QStringLiteral("LanguageMenu"));
+    for (QAction* item : LanguageItems)
+        languages->addAction(item);
+    N15->setMenu(languages);
+
+    bar->addAction(N2);
+    bar->addAction(N10);
+    bar->addAction(N15);
+    bar->addAction(N9);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(N16);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N17"));
+    PopupMenu1->addAction(mnuInfo);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    PopupMenu1->addAction(mnuQuit);
+}
+
+void TMain::createTimers()
+{
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(Timer1); }); });
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setInterval(2000);
+    connect(Timer3, &QTimer::timeout, this, [this] { guarded([this] { Timer3Timer(Timer3); }); });
+    Timer1->start();
+    Timer3->start();
+}
+
+void TMain::connectHandler(QAction* action, void (TMain::*handler)(QObject*))
+{
+    connect(action, &QAction::triggered, this, [this, action, handler] {
+        guarded([this, action, handler] { (this->*handler)(action); });
+    });
+}
+
+void TMain::connectHandler(QToolButton* button, void (TMain::*handler)(QObject*))
+{
+    connect(button, &QToolButton::clicked, this, [this, button, handler] {
+        guarded([this, button, handler] { (this->*handler)(button); });
+    });
+}
+
+void TMain::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        m_dialogs.ShowError(error.what());
+    }
+}

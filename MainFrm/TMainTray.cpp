@@ -1,0 +1,135 @@
+// The tray icon, hiding and closing the main window, and the commands of the tray menu.
+#include "MainFrm/TMain.h"
+
+#include "MainFrm/AboutBox.h"
+#include "engine/ErrorLog.h"
+#include "widgets/ProgramIcons.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace {
+
+// How often the program looks again for a system tray that was missing at start-up.
+constexpr int TrayRetryMs = 2000;
+
+} // namespace
+
+void TMain::createTrayIcon()
+{
+    NormIcon = new QSystemTrayIcon(TrayIcon(), this);
+    NormIcon->setObjectName(QStringLiteral("NormIcon"));
+    NormIcon->setToolTip(QStringLiteral("Dupliqa"));
+    NormIcon->setContextMenu(PopupMenu1);
+    connect(NormIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            guarded([this] { NormIconDblClick(NormIcon); });
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        NormIcon->show();
+        return;
+    }
+    // Without a tray a hidden window could never be reached again: the window shows itself at
+    // start-up, and the icon is added when a tray turns up later.
+    m_trayRetry = new QTimer(this);
+    m_trayRetry->setInterval(TrayRetryMs);
+    connect(m_trayRetry, &QTimer::timeout, this, &TMain::retryTrayIcon);
+    m_trayRetry->start();
+    QTimer::singleShot(0, this, [this] {
+        if (!NormIcon->isVisible())
+            show();
+    });
+}
+
+void TMain::retryTrayIcon()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    NormIcon->show();
+    m_trayRetry->stop();
+}
+
+bool TMain::TrayAvailable() const
+{
+    return NormIcon && NormIcon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TMain::hideToTray()
+{
+    if (TrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
+void TMain::closeEvent(QCloseEvent* event)
+{
+    if (m_quitting) {
+        event->accept();
+        return;
+    }
+    // The title bar's close button, the window menu's Close and Alt+F4 only put the window away;
+    // a run in progress goes on.
+    event->ignore();
+    hideToTray();
+}
+
+void TMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayAvailable())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+}
+
+void TMain::NormIconDblClick(QObject*)
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TMain::quitProgram()
+{
+    m_quitting = true;
+    close();
+    // Ends every event loop: an open about box or wizard closes as cancelled, while a run in
+    // progress finishes first, since it runs inside the handler that started it.
+    QApplication::quit();
+}
+
+void TMain::N8Click(QObject*)
+{
+    quitProgram();
+}
+
+void TMain::mnuQuitClick(QObject*)
+{
+    NormIconDblClick(mnuQuit);
+    quitProgram();
+}
+
+void TMain::N9Click(QObject*)
+{
+    ShowAboutBox();
+}
+
+void TMain::mnuInfoClick(QObject*)
+{
+    ShowAboutBox();
+}
+
+void TMain::N13Click(QObject*)
+{
+    ViewErrorLog();
+}
+
+void TMain::N14Click(QObject*)
+{
+    ClearErrorLog(UiText, m_dialogs);
+}

@@ -1,0 +1,140 @@
+#include "MainWindowFixture.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QTimer>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+void Select(TMain& main, int row)
+{
+    main.ListView1->setCurrentRow(row);
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, RunWithNothingSelectedOnlySaysSo)
+{
+    TMain& main = Start();
+    main.StopRequested = true;
+    main.ToolButton12->click();
+    ASSERT_FALSE(MessageBoxes::History().empty());
+    EXPECT_EQ(MessageBoxes::History().back().text, "Δεν έχετε επιλέξει τίποτα");
+    EXPECT_FALSE(main.StopRequested) << "the click clears the stop request first";
+    EXPECT_EQ(main.RunButtonImage(), 3);
+}
+
+TEST_F(MainWindowTest, RunBacksUpTheSelectedProfileAndMarksItsItem)
+{
+    MakeFolders(dir / "src/sub");
+    WriteFileBytes(dir / "src/a.txt", "alpha");
+    WriteFileBytes(dir / "src/sub/b.txt", "beta");
+    MakeFolders(dir / "dst");
+    WriteFileBytes(dir / "Items.txt", "Good;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n" + "Bad;" +
+                                          (dir / "src") + ";" + (dir / "nodrive/dst") + ";180\r\n");
+    TMain& main = Start();
+
+    Select(main, 0);
+    main.N5->trigger();
+    const std::string copied = dir / "dst" + dir.path() + "src/";
+    EXPECT_EQ(ReadFileBytes(copied + "a.txt"), "alpha");
+    EXPECT_EQ(ReadFileBytes(copied + "sub/b.txt"), "beta");
+    EXPECT_EQ(main.ItemImage(0), 0);
+    EXPECT_EQ(main.RunButtonImage(), 3);
+    EXPECT_EQ(Text(main.ToolButton12), "Εκτέλεση");
+    EXPECT_FALSE(main.GroupBox1->isVisible());
+    for (int panel = 1; panel <= 3; ++panel)
+        EXPECT_EQ(Text(main.StatusBar1[static_cast<size_t>(panel)]), "") << "panel " << panel;
+
+    // A destination whose disk is missing fails the run with one abort line.
+    Select(main, 1);
+    main.ToolButton12->click();
+    EXPECT_EQ(main.ItemImage(1), 1);
+    EXPECT_EQ(main.ItemImage(0), 0);
+    struct stat info {};
+    EXPECT_NE(::stat((dir / "nodrive").c_str(), &info), 0) << "the missing disk is never created";
+    const std::string log = ReadFileBytes(dir / "Error.log");
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log.substr(log.size() - 3), " \r\n") << "the abort line is the time stamp and a blank";
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
+}
+
+TEST_F(MainWindowTest, StopClickDuringARunOnlyRequestsTheStop)
+{
+    MakeFolders(dir / "src");
+    for (int i = 0; i < 200; ++i)
+        WriteFileBytes(dir / ("src/f" + std::to_string(i)), std::string(1000, 'x'));
+    MakeFolders(dir / "dst");
+    WriteFileBytes(dir / "Items.txt", "P;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n");
+    TMain& main = Start();
+    Select(main, 0);
+
+    bool sawStopButton = false;
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (main.RunButtonImage() == 4) {
+            sawStopButton = Text(main.ToolButton12) == "Διακοπή";
+            main.ToolButton12->click();
+            stopper.stop();
+        }
+    });
+    stopper.start(0);
+    main.ToolButton12->click();
+    EXPECT_TRUE(sawStopButton);
+    EXPECT_TRUE(main.StopRequested);
+    EXPECT_EQ(main.RunButtonImage(), 3);
+    EXPECT_EQ(main.ItemImage(0), 0) << "a stopped run without failures counts as clean";
+}
+
+TEST_F(MainWindowTest, FileMenuDeleteDeletesTheSelectedProfile)
+{
+    WriteFileBytes(dir / "Items.txt", "A;/a;/b;1\r\nB;/c;/d;2\r\n");
+    TMain& main = Start();
+    Select(main, 0);
+    MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+    main.N6->trigger();
+    EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "B;/c;/d;2\r\n");
+    EXPECT_EQ(main.ProfileCount, 1);
+    EXPECT_EQ(MessageBoxes::History().back().title, "Confirm");
+}
+
+TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn)
+{
+    WriteFileBytes(dir / "Items.txt", "A;/a;/b;1\r\n");
+    TMain& main = Start();
+    Select(main, 0);
+    // Items.txt turns into a folder: the Delete command cannot read it.
+    std::remove((dir / "Items.txt").c_str());
+    MakeFolders(dir / "Items.txt");
+    MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+    main.ToolButton9->click();
+    EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"Cannot open file " + (dir / "Items.txt") + "."});
+    EXPECT_EQ(main.ProfileCount, 1) << "table and list keep their state";
+    EXPECT_EQ(main.ListView1->count(), 1);
+}
+
+TEST_F(MainWindowTest, CloseButtonPutsTheWindowAwayAndExitEndsTheProgram)
+{
+    TMain& main = Start();
+    main.show();
+    QCloseEvent byTitleBar;
+    QApplication::sendEvent(&main, &byTitleBar);
+    EXPECT_FALSE(byTitleBar.isAccepted()) << "the close button never closes the window";
+    EXPECT_FALSE(main.Quitting());
+    if (main.TrayAvailable())
+        EXPECT_FALSE(main.isVisible());
+    else
+        EXPECT_TRUE(main.isMinimized()) << "without a tray the window stays reachable";
+
+    bool quitSeen = false;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { quitSeen = true; });
+    QTimer::singleShot(0, [&] { main.N8->trigger(); });
+    QTimer::singleShot(5000, [] { QApplication::exit(2); });
+    const int result = QApplication::exec();
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(main.Quitting());
+    EXPECT_TRUE(quitSeen);
+}

@@ -1,0 +1,130 @@
+#include "MainWindowFixture.h"
+#include "platform/Cp1253.h"
+
+#include <cstdlib>
+
+TEST_F(MainWindowTest, FirstStartCreatesSettingsAndLanguageAndShowsBuiltInTexts)
+{
+    TMain& main = Start();
+    EXPECT_EQ(ReadFileBytes(dir / "Dupliqa.ini"), "[Language]\r\nLanguage=English\r\n");
+    const std::string language = ReadFileBytes(dir / "English.Lang");
+    EXPECT_EQ(language.rfind("[Language]\r\nError1=File cannot be copied onto itself\r\n", 0), 0u);
+    EXPECT_NE(language.find(platform::Cp1253FromSystem("Mrun=Εκτέλεση\r\n")), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "");
+
+    EXPECT_EQ(Text(main.ToolButton8), "Δημιουργία");
+    EXPECT_EQ(Text(main.ToolButton12), "Εκτέλεση");
+    EXPECT_EQ(Text(main.N15), "Επιλογή γλώσσας");
+    EXPECT_EQ(Text(main.mnuQuit), "Έξοδος");
+    EXPECT_EQ(Text(main.N6), "Διαγραφή");
+    EXPECT_EQ(Text(main.StatusBar1[0]), "0  Προφίλ(ς)") << "the built-in text keeps its own leading blank";
+    EXPECT_EQ(main.LanguageName, "English");
+    EXPECT_EQ(main.RunButtonImage(), 3);
+    EXPECT_TRUE(ErrorBoxes().empty());
+
+    // The first start wrote the language file, so it is found the next time; the value read back
+    // from the file has lost its leading blank.
+    window.reset();
+    TMain& again = Start();
+    EXPECT_EQ(Text(again.StatusBar1[0]), "0 Προφίλ(ς)");
+    EXPECT_EQ(again.LanguageFileCount, 1);
+    EXPECT_TRUE(again.LanguageItems[0]->isVisible());
+    EXPECT_EQ(Text(again.LanguageItems[0]), "English");
+}
+
+TEST_F(MainWindowTest, OnlyTheFirstEightLanguageFilesGetMenuItems)
+{
+    for (const char* name : {"a.lang", "b.LANG", "c.Lang", "d.lAnG", "e.lang", "f.lang", "g.lang", "h.lang", "i.lang"})
+        WriteFileBytes(dir / name, "[Language]\r\n");
+    MakeFolders(dir / "folder.lang");
+    TMain& main = Start();
+    EXPECT_EQ(main.LanguageFileCount, 9) << "English.Lang is made after the search";
+    int visible = 0;
+    for (QAction* item : main.LanguageItems) {
+        if (!item->isVisible())
+            continue;
+        ++visible;
+        const std::string caption = Text(item);
+        EXPECT_EQ(caption.size(), 1u) << caption;
+    }
+    EXPECT_EQ(visible, 8);
+}
+
+TEST_F(MainWindowTest, NoLanguageFileLeavesTheLanguageMenuEmpty)
+{
+    TMain& main = Start();
+    for (QAction* item : main.LanguageItems)
+        EXPECT_FALSE(item->isVisible());
+}
+
+TEST_F(MainWindowTest, ProfilesFromItemsFileFillTheList)
+{
+    WriteFileBytes(dir / "Items.txt", "Docs;/a;/b;180\r\n\r\nΈγγραφα;/c;/d;5\r\n");
+    TMain& main = Start();
+    ASSERT_EQ(main.ListView1->count(), 3);
+    EXPECT_EQ(main.ListView1->item(0)->text().toStdString(), "Docs");
+    EXPECT_EQ(main.ListView1->item(1)->text().toStdString(), "");
+    EXPECT_EQ(main.ListView1->item(2)->text().toStdString(), "Έγγραφα");
+    EXPECT_EQ(main.ProfileCount, 3);
+    EXPECT_EQ(main.ItemImage(2), 0);
+    EXPECT_EQ(Text(main.StatusBar1[0]), "3  Προφίλ(ς)");
+}
+
+TEST_F(MainWindowTest, ViewStylesCheckOnlyTheirOwnItem)
+{
+    TMain& main = Start();
+    for (QAction* item : {main.LargeIcons1, main.SmallIcons1, main.List1, main.Details1})
+        EXPECT_FALSE(item->isChecked()) << "no check mark at start";
+    main.List1->trigger();
+    EXPECT_TRUE(main.List1->isChecked());
+    EXPECT_FALSE(main.LargeIcons1->isChecked());
+    main.Details1->trigger();
+    EXPECT_TRUE(main.Details1->isChecked());
+    EXPECT_FALSE(main.List1->isChecked());
+    main.LargeIcons1->trigger();
+    EXPECT_EQ(main.ListView1->viewMode(), QListView::IconMode);
+    EXPECT_TRUE(main.LargeIcons1->isChecked());
+    EXPECT_FALSE(main.Details1->isChecked());
+}
+
+TEST_F(MainWindowTest, LanguageSwitchRelabelsMenusButNotTheTooltip)
+{
+    WriteFileBytes(dir / "Deutsch.lang",
+                   "[Language]\r\nBcreate=Neu\r\nBexit=Beenden\r\nVlogFile=Fehlerprotokoll\r\nMInfo=Info\r\n");
+    TMain& main = Start();
+    QAction* deutsch = nullptr;
+    for (QAction* item : main.LanguageItems)
+        if (item->isVisible() && Text(item) == "Deutsch")
+            deutsch = item;
+    ASSERT_NE(deutsch, nullptr);
+    deutsch->trigger();
+    EXPECT_EQ(Text(main.ToolButton8), "Neu");
+    EXPECT_EQ(Text(main.N8), "Beenden");
+    EXPECT_EQ(Text(main.mnuQuit), "Beenden");
+    EXPECT_EQ(Text(main.N16), "Fehlerprotokoll");
+    EXPECT_EQ(Text(main.mnuInfo), "Info");
+    EXPECT_EQ(Text(main.ToolButton9), "Διαγραφή") << "keys the file lacks keep their built-in text";
+    EXPECT_EQ(main.NormIcon->toolTip().toStdString(), "Dupliqa");
+    EXPECT_EQ(ReadFileBytes(dir / "Dupliqa.ini"), "[Language]\r\nLanguage=Deutsch\r\n");
+    EXPECT_EQ(main.LanguageName, "English") << "the start-up name is kept";
+    EXPECT_EQ(Text(main.StatusBar1[0]), "0  Προφίλ(ς)") << "panel 0 waits for the next reload";
+}
+
+TEST_F(MainWindowTest, UnwritableExeFolderIsReportedAndTheProgramCarriesOn)
+{
+    WriteFileBytes(dir / "Items.txt", "Docs;/a;/b;180\r\n");
+    const std::string lock = "chattr +i '" + dir.path() + "' 2>/dev/null";
+    if (std::system(lock.c_str()) != 0)
+        GTEST_SKIP() << "this file system does not take the immutable attribute";
+    struct Unlock {
+        std::string path;
+        ~Unlock() { std::system(("chattr -i '" + path + "'").c_str()); }
+    } unlock{dir.path()};
+
+    TMain& main = Start();
+    EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"Unable to write to " + (dir / "Dupliqa.ini") + "."});
+    EXPECT_EQ(MessageBoxes::History().back().title, "Dupliqa");
+    EXPECT_EQ(main.ProfileCount, 0) << "the profiles are not loaded after the failure";
+    EXPECT_EQ(Text(main.ToolButton8), "Δημιουργία");
+    EXPECT_FALSE(main.isHidden() && main.Quitting());
+}
