@@ -1,6 +1,7 @@
 #include "MainFrm/TMain.h"
 
 #include "MainFrm/SchedulerAdapter.h"
+#include "widgets/FormBuilding.h"
 #include "widgets/Pictures.h"
 #include "widgets/ProgramIcons.h"
 
@@ -36,6 +37,9 @@ QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::s
     button->setIconSize(QSize(24, 24));
     button->setIcon(picture);
     button->setText(Local(caption));
+    // The captions were laid out for a narrow 8-point face; the buttons keep their size.
+    ApplyDesignFont(button);
+    button->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
     return button;
 }
 
@@ -60,6 +64,7 @@ TMain::TMain()
                    | Qt::WindowCloseButtonHint);
     setWindowTitle(QString());
     setWindowIcon(MainIcon());
+    ApplyDesignFont(this);
     move(213, 163);
     resize(483, 318);
 

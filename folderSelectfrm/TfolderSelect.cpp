@@ -1,8 +1,8 @@
 #include "folderSelectfrm/TfolderSelect.h"
 
-#include "folderSelectfrm/FormBuilding.h"
+#include "widgets/FormBuilding.h"
 #include "folderSelectfrm/OpenWizard.h"
-#include "folderSelectfrm/WidgetText.h"
+#include "widgets/WidgetText.h"
 
 #include <QFileSystemModel>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "wizardfrm/ProfileCommands.h"
 
-#include "folderSelectfrm/WidgetText.h"
+#include "widgets/WidgetText.h"
 #include "platform/TextFile.h"
 #include "profiles/Profiles.h"
 #include "wizardfrm/TWizard.h"

@@ -1,8 +1,8 @@
 #include "wizardfrm/TWizard.h"
 
-#include "folderSelectfrm/FormBuilding.h"
+#include "widgets/FormBuilding.h"
 #include "folderSelectfrm/TfolderSelect.h"
-#include "folderSelectfrm/WidgetText.h"
+#include "widgets/WidgetText.h"
 #include "platform/Error.h"
 #include "wizardfrm/ProfileFieldText.h"
 #include "wizardfrm/WizardInteger.h"

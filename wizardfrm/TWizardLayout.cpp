@@ -3,7 +3,7 @@
 // last, covers everything in its area while it is visible.
 #include "wizardfrm/TWizard.h"
 
-#include "folderSelectfrm/FormBuilding.h"
+#include "widgets/FormBuilding.h"
 #include "wizardfrm/ProfileFieldText.h"
 #include "wizardfrm/WizardArt.h"
 

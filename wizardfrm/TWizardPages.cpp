@@ -2,8 +2,8 @@
 // the page shown before left it in. Label6 and Label7 belong to no page.
 #include "wizardfrm/TWizard.h"
 
-#include "folderSelectfrm/FormBuilding.h"
-#include "folderSelectfrm/WidgetText.h"
+#include "widgets/FormBuilding.h"
+#include "widgets/WidgetText.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "folderSelectfrm/FormBuilding.h"
+#include "widgets/FormBuilding.h"
 
-#include "folderSelectfrm/WidgetText.h"
+#include "widgets/WidgetText.h"
 
 #include <QFont>
 #include <QKeyEvent>

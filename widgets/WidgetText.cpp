@@ -1,4 +1,4 @@
-#include "folderSelectfrm/WidgetText.h"
+#include "widgets/WidgetText.h"
 
 QString WidgetText(const std::string& text)
 {
