@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Without a system tray, with the real program under Xvfb: the main window shows itself at
+# start-up, since a hidden window could never be reached; the program keeps running, and the
+# close request of the title bar leaves the window reachable (never withdrawn) and the program
+# running. When a tray turns up later, the icon is added to it, and its Exit ends the program.
+#   no_tray.sh PROGRAM SCREENSHOT_FOLDER
+E2E_NAME=no-tray
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+[[ $# -eq 2 ]] || { echo "usage: $0 PROGRAM SCREENSHOT_FOLDER" >&2; exit 2; }
+e2e_init "$2"
+e2e_copy_program "$1"
+e2e_start_xvfb
+e2e_rest_pointer
+
+e2e_start_program
+pid=$E2E_APP_PID
+e2e_wait_for 10 "the main window to show itself at start-up without a tray" e2e_main_window "$pid"
+main="$(e2e_main_window "$pid")"
+e2e_wait_stable "$main"
+e2e_shot "window-at-start" >/dev/null
+window_still_there() {
+    e2e_program_running && e2e_viewable "$main"
+}
+e2e_holds 3 "without a tray the window went away or the program ended after start-up" window_still_there
+[[ -s $E2E_APP/Dupliqa.ini && -s $E2E_APP/English.Lang ]] || e2e_fail "the settings or language file is missing"
+
+# The close button may only minimise here; with no window manager to iconify it, it stays viewable.
+e2e_send_close "$main"
+e2e_holds 2 "without a tray the close button hid the window for good or ended the program" window_still_there
+e2e_shot "window-after-close-request" >/dev/null
+
+# A tray that turns up later gets the icon.
+e2e_start_trayer
+e2e_wait_for 15 "the icon to be added to a tray that appeared after start-up" e2e_tray_icon_window "$pid"
+e2e_viewable "$main" || e2e_fail "the window went away when the tray appeared"
+e2e_shot "icon-added-later" >/dev/null
+icon="$(e2e_tray_icon_window "$pid")"
+read -r icon_x icon_y icon_w icon_h < <(e2e_geometry "$icon")
+before="$(e2e_visible_toplevels "$pid" | tr '\n' ' ')"
+e2e_click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2)) 3
+e2e_wait_for 5 "the tray menu to open" e2e_new_toplevel "$pid" "$before"
+menu="$(e2e_new_toplevel "$pid" "$before")"
+read -r mx my mw mh < <(e2e_geometry "$menu")
+e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # the last item, Exit
+e2e_expect_program_end 5
+e2e_shot "after-exit" >/dev/null
+e2e_log "PASS"

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The tray icon on its own, with the real program under Xvfb and trayer as the system tray: the
+# icon appears and nothing else does; a double click shows the main window; the close request of
+# the title bar hides it again while the program and the icon stay; the right button opens the
+# tray menu, whose middle item opens the about box centred on the screen; with the window hidden,
+# the menu's last item, Exit, ends the program and the icon goes away.
+#   tray.sh PROGRAM SCREENSHOT_FOLDER
+E2E_NAME=tray
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+[[ $# -eq 2 ]] || { echo "usage: $0 PROGRAM SCREENSHOT_FOLDER" >&2; exit 2; }
+e2e_init "$2"
+e2e_copy_program "$1"
+e2e_start_xvfb
+e2e_start_trayer
+e2e_rest_pointer
+read -r panel_x _ panel_w _ < <(e2e_geometry "$E2E_PANEL")
+e2e_grab_tray "$E2E_WORK/tray-empty.png"
+
+# --- The icon appears, and nothing else ------------------------------------------------------
+e2e_start_program
+pid=$E2E_APP_PID
+e2e_wait_for 10 "the tray icon" e2e_tray_icon_window "$pid"
+e2e_wait_for 10 "the tray icon to be drawn" e2e_tray_drawn "$E2E_WORK/tray-empty.png"
+e2e_holds 3 "a window of the program is visible at start-up although a tray shows its icon" \
+    e2e_no_visible_toplevel "$pid"
+e2e_shot "icon" >/dev/null
+icon="$(e2e_tray_icon_window "$pid")"
+read -r icon_x icon_y icon_w icon_h < <(e2e_geometry "$icon")
+icon_cx=$((icon_x + icon_w / 2))
+icon_cy=$((icon_y + icon_h / 2))
+((icon_x >= panel_x && icon_x + icon_w <= panel_x + panel_w)) || e2e_fail "the icon lies outside the tray"
+
+# --- A double click shows the window ---------------------------------------------------------
+e2e_double_click "$icon_cx" "$icon_cy"
+e2e_wait_for 10 "the main window after a double click on the icon" e2e_main_window "$pid"
+main="$(e2e_main_window "$pid")"
+e2e_wait_stable "$main"
+read -r x y w h < <(e2e_geometry "$main")
+[[ "$x $y $w $h" == "213 163 483 318" ]] || e2e_fail "the main window lies at $x,$y, ${w}x$h, not 213,163, 483x318"
+e2e_shot "window-shown" >/dev/null
+
+# --- The title bar's close button hides it; the program and the icon stay ------------------------
+e2e_send_close "$main"
+e2e_wait_for 5 "the main window to be hidden by its close button" e2e_no_visible_toplevel "$pid"
+e2e_holds 1 "the program ended, or its icon went away, when the window's close button was used" \
+    e2e_tray_icon_window "$pid"
+e2e_shot "window-closed-to-tray" >/dev/null
+
+# --- The tray menu: the about box from its middle item -----------------------------------------
+open_tray_menu() {
+    local before
+    before="$(e2e_visible_toplevels "$pid" | tr '\n' ' ')"
+    e2e_click "$icon_cx" "$icon_cy" 3
+    e2e_wait_for 5 "the tray menu to open on the right button" e2e_new_toplevel "$pid" "$before"
+    menu="$(e2e_new_toplevel "$pid" "$before")"
+    read -r mx my mw mh < <(e2e_geometry "$menu")
+    ((mw >= 80 && mh >= 50)) || e2e_fail "the tray menu is ${mw}x$mh pixels: too small for three items"
+}
+open_tray_menu
+e2e_shot "tray-menu" >/dev/null
+e2e_click $((mx + mw / 2)) $((my + mh / 2))                  # the middle item: information
+e2e_wait_for 10 "the about box \"Info\"" e2e_window_titled "$pid" "Info"
+about="$(e2e_window_titled "$pid" "Info")"
+e2e_wait_stable "$about"
+read -r ax ay aw ah < <(e2e_geometry "$about")
+expected_x=$(((E2E_SCREEN_W - aw) / 2))
+expected_y=$(((E2E_SCREEN_H - ah) / 2))
+((ax >= expected_x - 2 && ax <= expected_x + 2 && ay >= expected_y - 2 && ay <= expected_y + 2)) \
+    || e2e_fail "the about box lies at $ax,$ay (${aw}x$ah), not centred on the screen near $expected_x,$expected_y"
+e2e_viewable "$main" && e2e_fail "opening the about box showed the main window"
+e2e_shot "about-box" >/dev/null
+e2e_click $((ax + aw - 6 - 37)) $((ay + ah - 6 - 12))          # its OK button
+about_closed() { ! e2e_window_titled "$pid" "Info"; }
+e2e_wait_for 5 "the about box to close on OK" about_closed
+e2e_holds 1 "closing the about box showed the main window or ended the program" \
+    e2e_no_visible_toplevel "$pid"
+
+# --- Exit from the tray menu, with the window hidden ---------------------------------------------
+open_tray_menu
+e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # the last item, Exit
+e2e_expect_program_end 5
+e2e_rest_pointer
+e2e_wait_for 5 "the tray to look empty after Exit" e2e_tray_empty "$E2E_WORK/tray-empty.png"
+e2e_shot "after-exit" >/dev/null
+e2e_log "PASS"
