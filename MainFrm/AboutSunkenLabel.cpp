@@ -24,8 +24,10 @@ void AboutSunkenLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const int baseline = fontMetrics().ascent();
-    painter.setPen(palette().color(QPalette::Light));
+    // A white edge under mid-grey letters reads as engraved on any face colour, where the style's
+    // own light and dark shades can both sit too close to the face to be read.
+    painter.setPen(Qt::white);
     painter.drawText(EdgeOffset, baseline + EdgeOffset, m_text);
-    painter.setPen(palette().color(QPalette::Dark));
+    painter.setPen(QColor(96, 96, 96));
     painter.drawText(0, baseline, m_text);
 }
