@@ -138,9 +138,8 @@ TEST_F(AboutBoxLayout, DrawsTheProgramNameSunken)
 {
     auto* name = Find<AboutSunkenLabel>("programName");
     const QImage picture = name->grab().toImage();
-    const QRgb dark = name->palette().color(QPalette::Dark).rgb();
-    const QRgb light = name->palette().color(QPalette::Light).rgb();
-    ASSERT_NE(dark, light);
+    const QRgb dark = qRgb(96, 96, 96);
+    const QRgb light = qRgb(255, 255, 255);
     int darkPixels = 0;
     int lightPixels = 0;
     for (int y = 0; y < picture.height(); ++y)
