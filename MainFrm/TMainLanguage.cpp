@@ -20,6 +20,20 @@ QString Local(const std::string& text)
 }
 
 constexpr int ImageRole = Qt::UserRole + 1;
+// The profile's name as bytes, and the caption shown for it: names need not be valid UTF-8, and a
+// caption edited in place is told from the one the list was given by comparing the two.
+constexpr int NameBytesRole = Qt::UserRole + 2;
+constexpr int ShownCaptionRole = Qt::UserRole + 3;
+// A longer name is shown cut short: laying out megabytes of caption would freeze the window.
+constexpr qsizetype LongestCaptionShown = 256;
+
+QString CaptionFor(const std::string& name)
+{
+    QString caption = Local(name);
+    if (caption.size() > LongestCaptionShown)
+        caption = caption.left(LongestCaptionShown) + QStringLiteral("…");
+    return caption;
+}
 
 } // namespace
 
@@ -36,8 +50,11 @@ void TMain::FormCreate()
         for (int i = 1; i <= LanguageFileCount && i <= 8; ++i) {
             const std::string& name = LanguageFiles[static_cast<size_t>(i)];
             QAction* item = LanguageItems[static_cast<size_t>(i - 1)];
+            const std::string caption = name.substr(0, name.size() - 5);
             item->setVisible(true);
-            item->setText(Local(name.substr(0, name.size() - 5)));
+            item->setText(Local(caption));
+            // File names are bytes; the caption's bytes choose the file even where they are not UTF-8.
+            item->setData(QByteArray(caption.data(), static_cast<qsizetype>(caption.size())));
         }
         LanguageName = ReadAndKeepLanguageName();
         ApplyLanguage(LanguageName);
@@ -80,7 +97,8 @@ void TMain::relabel()
 
 void TMain::LanguageItemClick(int index)
 {
-    ApplyLanguage(LanguageItems[static_cast<size_t>(index)]->text().toLocal8Bit().toStdString());
+    const QByteArray caption = LanguageItems[static_cast<size_t>(index)]->data().toByteArray();
+    ApplyLanguage(std::string(caption.constData(), static_cast<size_t>(caption.size())));
 }
 
 void TMain::reloadProfiles()
@@ -164,8 +182,10 @@ void TMain::ClearItems()
 
 void TMain::AddItem(const std::string& caption, int image)
 {
-    auto* item = new QListWidgetItem(Local(caption), ListView1);
+    auto* item = new QListWidgetItem(CaptionFor(caption), ListView1);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    item->setData(NameBytesRole, QByteArray(caption.data(), static_cast<qsizetype>(caption.size())));
+    item->setData(ShownCaptionRole, item->text());
     setItemImage(ListView1->count() - 1, image);
 }
 
@@ -180,7 +200,12 @@ std::optional<std::string> TMain::SelectedCaption() const
     const auto selected = ListView1->selectedItems();
     if (selected.isEmpty())
         return std::nullopt;
-    return selected.front()->text().toLocal8Bit().toStdString();
+    const QListWidgetItem* item = selected.front();
+    if (item->text() == item->data(ShownCaptionRole).toString()) {
+        const QByteArray name = item->data(NameBytesRole).toByteArray();
+        return std::string(name.constData(), static_cast<size_t>(name.size()));
+    }
+    return item->text().toLocal8Bit().toStdString();
 }
 
 void TMain::setItemImage(int row, int image)
