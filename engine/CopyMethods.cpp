@@ -40,6 +40,23 @@ void CopyStamp(const SourceFile& source, const PartFile& copy)
     platform::SetStampOfOpenFile(copy.fd(), platform::StampFromTime(source.info.st_mtim.tv_sec));
 }
 
+bool ChangedSinceOpened(const SourceFile& source)
+{
+    struct stat now {};
+    return ::fstat(source.file.get(), &now) != 0 || now.st_size != source.info.st_size
+        || now.st_mtim.tv_sec != source.info.st_mtim.tv_sec || now.st_mtim.tv_nsec != source.info.st_mtim.tv_nsec;
+}
+
+// A source written to while it was read can leave a copy that mixes old and new content. Such a copy never
+// takes the place of a previous copy: the method fails, and the next one copies the file as it is now.
+// Where there is no copy yet nothing can be lost by keeping it; it then has the stamp the source had when
+// opened, so the next run copies the file again.
+void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& sourcePath, const PartFile& copy)
+{
+    if (ChangedSinceOpened(source) && copy.DestinationExists())
+        throw Error(FormatMessage("File %s changed while it was being copied", sourcePath));
+}
+
 } // namespace
 
 bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
@@ -56,6 +73,7 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     const SourceFile source = OpenSource(sourcePath, O_RDWR);
     PartFile copy(destinationPath);
     std::vector<char> block(CopyBlockSize);
+    off_t copied = 0;
     for (;;) {
         ctx.View.PumpMessages();
         const ssize_t got = platform::ReadFull(source.file.get(), block.data(), block.size());
@@ -65,9 +83,14 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
             throw Error(FormatMessage("Unable to write to %s", destinationPath));
         if (ctx.StopRequested)
             return; // abandoned: the part file goes with `copy`, the destination stays as it was
+        copied += got;
+        // Grown since it was opened: reading on after a file that is still being written could never end.
+        if (copied > source.info.st_size)
+            throw Error(FormatMessage("File %s grew while it was being copied", sourcePath));
         if (static_cast<size_t>(got) < block.size())
             break;
     }
+    RefuseChangedCopyOverPrevious(source, sourcePath, copy);
     CopyStamp(source, copy);
     copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
 }
@@ -80,6 +103,7 @@ void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::str
     // The length when opened: a file that grows meanwhile is copied as it was then.
     if (!platform::CopyInPieces(source.file.get(), copy.fd(), source.info.st_size, StreamPieceSize))
         throw Error(FormatMessage("Unable to write to %s", destinationPath));
+    RefuseChangedCopyOverPrevious(source, sourcePath, copy);
     CopyStamp(source, copy);
     copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
 }
@@ -92,6 +116,7 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
         PartFile copy(destinationPath);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd()))
             throw Error("");
+        RefuseChangedCopyOverPrevious(source, sourcePath, copy);
         // Like the operating system's copy, the modification time is kept exactly, not as a stamp,
         // as it was when opened; as with the other methods, a time that cannot be set does not undo
         // a complete copy.

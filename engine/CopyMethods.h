@@ -14,7 +14,9 @@ bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath
 
 // The three ways of copying one file, tried in this order by the run. Each fails by throwing and
 // each shows its label in status bar panel 3. The copy is written beside the destination and
-// takes its place only when complete, so a failure leaves the previous copy as it was.
+// takes its place only when complete, so a failure leaves the previous copy as it was. A source
+// that changed while it was read fails the method where a previous copy exists, so that a copy
+// mixing old and new content never replaces it.
 
 // Block by block, pumping the window before each block; abandons the file, without failing, when
 // a stop is requested. The source is opened for reading and writing, so a read-only source

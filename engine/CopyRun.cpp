@@ -2,6 +2,7 @@
 
 #include "engine/CopyMethods.h"
 #include "engine/DestinationFolders.h"
+#include "engine/DestinationMount.h"
 #include "engine/ErrorLog.h"
 #include "engine/Scan.h"
 #include "engine/TableFullText.h"
@@ -84,11 +85,17 @@ void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const std::strin
     CopyByBlocks(ctx, source, destination);
 }
 
-void CopyWithFallbacks(RunContext& ctx, DestinationFolders& folders, const std::string& source,
-                       const std::string& destination)
+void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
+                       const std::string& source, const std::string& destination)
 {
     if (Succeeds([&] { FirstAttempt(ctx, folders, source, destination); }))
         return;
+    // The block copy pumped the window: the disk may have gone since, or the folder been removed. A disk
+    // that went ends the run before anything is written to the folder that lay under it; a removed folder
+    // is made again, as it would have been for a file that came later.
+    if (mount.Lost())
+        throw RunAbort("");
+    folders.PrepareAgain(FolderPartOf(destination));
     if (Succeeds([&] { CopyByStream(ctx, source, destination); }))
         return;
     if (Succeeds([&] { CopyBySystem(ctx, source, destination); }))
@@ -99,12 +106,19 @@ void CopyWithFallbacks(RunContext& ctx, DestinationFolders& folders, const std::
 
 void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
 {
+    const DestinationMount mount(destinationRoot);
     DestinationFolders folders(destinationRoot);
     const int32_t count = ctx.FileCount;
     for (int32_t i = 1; i <= count; ++i) {
         ctx.View.SetGaugePosition(i);
         const std::string& source = ctx.Files[i];
         const std::string destination = MapToDestination(source, destinationRoot);
+        // An unmounted disk is a missing drive too; asked before any folder is made, since its folders would
+        // go to the system disk under the mount point.
+        if (mount.Lost()) {
+            ctx.LastRunFailed = 1;
+            throw RunAbort("");
+        }
         folders.Prepare(FolderPartOf(destination));
         if (!folders.RootFolderExists()) {
             ctx.LastRunFailed = 1;
@@ -113,7 +127,7 @@ void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;
-        CopyWithFallbacks(ctx, folders, source, destination);
+        CopyWithFallbacks(ctx, mount, folders, source, destination);
         ctx.View.PumpMessages();
     }
 }

@@ -44,6 +44,15 @@ void DestinationFolders::Prepare(const std::string& folder)
     m_lastKnownFolder = exists ? folder : std::string();
 }
 
+void DestinationFolders::PrepareAgain(const std::string& folder)
+{
+    if (platform::IsFolder(folder))
+        return;
+    m_lastKnownFolder.clear();
+    m_leftoverParts.clear();
+    Prepare(folder);
+}
+
 bool DestinationFolders::RootFolderExists() const
 {
     // An empty folder part would mean the current folder, which no backup may depend on.

@@ -30,6 +30,11 @@ public:
     // its files fail and are logged instead.
     void Prepare(const std::string& folder);
 
+    // After a copy into folder failed: makes the folder again when it was removed since it was prepared,
+    // which the remembered folder would otherwise hide until the run comes to another folder. Costs one
+    // stat call while the folder is there.
+    void PrepareAgain(const std::string& folder);
+
     // Whether the root's folder part exists as a folder now; asked for every file, since a drive
     // can go away in the middle of a run.
     bool RootFolderExists() const;

@@ -27,9 +27,14 @@ uint64_t Fnv1a(const std::string& bytes)
 }
 
 // Only the owner may see a copy in the making; its real permission bits come when it is complete.
-int CreateExclusively(const std::string& path)
+int CreateExclusively(int folder, const std::string& name)
 {
-    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    return ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+int OpenFolder(const std::string& folder)
+{
+    return ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 } // namespace
@@ -60,14 +65,17 @@ mode_t CopyPermissionsFrom(mode_t sourceMode)
 }
 
 PartFile::PartFile(const std::string& destination)
-    : m_destination(destination), m_path(FolderPartOf(destination) + PartFileNameFor(NameOf(destination)))
+    : m_destination(destination), m_name(PartFileNameFor(NameOf(destination))),
+      m_folder(OpenFolder(FolderPartOf(destination)))
 {
-    int fd = CreateExclusively(m_path);
+    if (!m_folder.valid())
+        throw Error(FormatMessage("Cannot create file %s", m_destination));
+    int fd = CreateExclusively(m_folder.get(), m_name);
     if (fd < 0 && errno == EEXIST) {
         // Left by a run that was killed in the middle of this file. Removed rather than opened,
         // since whatever stands there now (a link, a second name of another file) is not ours.
-        ::unlink(m_path.c_str());
-        fd = CreateExclusively(m_path);
+        ::unlinkat(m_folder.get(), m_name.c_str(), 0);
+        fd = CreateExclusively(m_folder.get(), m_name);
     }
     if (fd < 0)
         throw Error(FormatMessage("Cannot create file %s", m_destination));
@@ -79,13 +87,20 @@ PartFile::~PartFile()
     if (m_replacedDestination)
         return;
     m_file.Close();
-    ::unlink(m_path.c_str());
+    ::unlinkat(m_folder.get(), m_name.c_str(), 0);
+}
+
+bool PartFile::DestinationExists() const
+{
+    struct stat info {};
+    return ::fstatat(m_folder.get(), NameOf(m_destination).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 void PartFile::ReplaceDestination(mode_t permissions)
 {
     const bool complete = ::fchmod(m_file.get(), permissions) == 0 && m_file.Close();
-    if (!complete || ::rename(m_path.c_str(), m_destination.c_str()) != 0)
+    if (!complete
+        || ::renameat(m_folder.get(), m_name.c_str(), m_folder.get(), NameOf(m_destination).c_str()) != 0)
         throw Error(FormatMessage("Unable to write to %s", m_destination));
     m_replacedDestination = true;
 }

@@ -9,6 +9,10 @@
 // only once it is complete. Until then the destination stays exactly as it was, so a stopped or
 // failed copy never costs the previous good copy. A part file that is never put in place is
 // removed when the object goes.
+//
+// The folder is held open from the start, and the part file is made, renamed and removed in that
+// folder rather than by its path: a folder removed, moved or unmounted in the middle of the copy
+// then never makes the rename land somewhere else, nor leaves the part file behind on its disk.
 class PartFile {
 public:
     // Throws Error("Cannot create file <destination>") when the folder takes no new file.
@@ -19,13 +23,17 @@ public:
 
     int fd() const { return m_file.get(); }
 
+    // Whether the folder the copy is made in holds a file (or anything else) under the destination's name.
+    bool DestinationExists() const;
+
     // Gives the copy its permission bits, closes it and renames it over the destination (a link
     // there is replaced itself, never followed). Throws Error("Unable to write to <destination>").
     void ReplaceDestination(mode_t permissions);
 
 private:
     std::string m_destination;
-    std::string m_path;
+    std::string m_name;
+    platform::FileDescriptor m_folder;
     platform::FileDescriptor m_file;
     bool m_replacedDestination = false;
 };

@@ -1,0 +1,126 @@
+#include "engine/DestinationMount.h"
+
+#include "platform/MountTable.h"
+
+#include <algorithm>
+#include <set>
+#include <sys/stat.h>
+
+namespace {
+
+std::optional<std::vector<std::string>>& RemovableMediaFoldersSetForTesting()
+{
+    static std::optional<std::vector<std::string>> folders;
+    return folders;
+}
+
+std::string ParentOf(const std::string& folder)
+{
+    const auto slash = folder.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
+}
+
+// "/media/usb/Backup" gives "/media", "/media/usb" and "/media/usb/Backup"; "/" is never one of them, since the
+// system disk is always there.
+std::vector<std::string> FoldersDownTo(const std::string& resolvedRoot)
+{
+    std::vector<std::string> folders;
+    for (auto slash = resolvedRoot.find('/', 1); slash != std::string::npos; slash = resolvedRoot.find('/', slash + 1))
+        folders.push_back(resolvedRoot.substr(0, slash));
+    if (resolvedRoot != "/")
+        folders.push_back(resolvedRoot);
+    return folders;
+}
+
+// A disk that the system mounts only when it is used (an automount point) is mounted by a look inside it, so
+// that what is seen next is the disk itself and not the empty automount point.
+void LookInside(const std::vector<std::string>& folders)
+{
+    for (const std::string& folder : folders) {
+        struct stat info { };
+        if (::stat((folder + "/.").c_str(), &info) != 0)
+            return;
+    }
+}
+
+bool DeviceDiffersFromParent(const std::string& folder)
+{
+    struct stat own { };
+    struct stat parent { };
+    return ::stat(folder.c_str(), &own) == 0 && ::stat(ParentOf(folder).c_str(), &parent) == 0
+        && own.st_dev != parent.st_dev;
+}
+
+bool IsStrictlyBelow(const std::string& path, const std::string& folder)
+{
+    return folder != "/" && path.size() > folder.size() + 1 && path.starts_with(folder) && path[folder.size()] == '/';
+}
+
+} // namespace
+
+std::vector<std::string> RemovableMediaFolders()
+{
+    if (const auto& folders = RemovableMediaFoldersSetForTesting())
+        return *folders;
+    return { "/media", "/run/media" };
+}
+
+void SetRemovableMediaFoldersForTesting(std::optional<std::vector<std::string>> folders)
+{
+    RemovableMediaFoldersSetForTesting() = std::move(folders);
+}
+
+DestinationMount::DestinationMount(const std::string& destinationRoot)
+{
+    const std::string root = platform::ResolvedPath(destinationRoot);
+    const std::vector<std::string> folders = FoldersDownTo(root);
+    LookInside(folders);
+
+    // The kernel's table tells a bind mount of a folder of the same disk too; without it, a mount point is a
+    // folder on another device than its parent.
+    const std::optional<std::set<std::string>> mountedNow = platform::CurrentMountPoints();
+    const auto isMountPoint = [&](const std::string& folder) {
+        return mountedNow ? mountedNow->contains(folder) : DeviceDiffersFromParent(folder);
+    };
+
+    for (const std::string& folder : folders) {
+        struct stat info { };
+        if (isMountPoint(folder) && ::stat(folder.c_str(), &info) == 0)
+            m_mountedFolders.push_back({ folder, ParentOf(folder), info.st_dev, info.st_ino });
+    }
+
+    for (const std::string& configured : platform::ConfiguredMountPoints()) {
+        const std::string point = platform::ResolvedPath(configured);
+        if (point != "/" && std::find(folders.begin(), folders.end(), point) != folders.end() && !isMountPoint(point))
+            m_unmountedAtStart = true;
+    }
+
+    for (const std::string& media : RemovableMediaFolders()) {
+        const std::string mediaFolder = platform::ResolvedPath(media);
+        if (!IsStrictlyBelow(root, mediaFolder))
+            continue;
+        const bool mountedBelowMedia = std::any_of(folders.begin(), folders.end(),
+            [&](const std::string& folder) { return IsStrictlyBelow(folder, mediaFolder) && isMountPoint(folder); });
+        if (!mountedBelowMedia)
+            m_unmountedAtStart = true;
+    }
+}
+
+bool DestinationMount::Lost() const
+{
+    if (m_unmountedAtStart)
+        return true;
+    for (const MountedFolder& mounted : m_mountedFolders) {
+        struct stat now { };
+        if (::stat(mounted.path.c_str(), &now) != 0)
+            return true;
+        if (now.st_dev == mounted.device && now.st_ino == mounted.inode)
+            continue;
+        // Another folder answers to the name now. Still a mount point (an automount point whose disk came or
+        // went, a disk mounted again) it is the disk; a folder of its parent's device is what lay under it.
+        struct stat parent { };
+        if (::stat(mounted.parent.c_str(), &parent) != 0 || parent.st_dev == now.st_dev)
+            return true;
+    }
+    return false;
+}

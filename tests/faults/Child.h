@@ -1,0 +1,49 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A forked child that runs work and then ends with the exit code work returns. work gets a descriptor on
+// which it can tell the test things (Tell); the child is killed and reaped at the latest when the object goes.
+class Child {
+public:
+    explicit Child(const std::function<int(int toParent)>& work);
+    // Runs a program with its arguments, its standard output and error going to the test's.
+    Child(const std::string& program, const std::vector<std::string>& arguments);
+    ~Child();
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
+
+    // The next line the child told, without its line end; nothing when the child ended or the time ran out.
+    std::optional<std::string> NextLine(std::chrono::milliseconds timeout);
+
+    // Kills it with SIGKILL, as a crash or "kill -9" would, and waits until it is gone.
+    void Kill();
+
+    // Waits for its end: the exit code, or minus the signal that ended it; nothing when the time ran out.
+    std::optional<int> Wait(std::chrono::milliseconds timeout);
+
+private:
+    std::optional<int> Reap(bool block);
+
+    pid_t m_pid = -1;
+    int m_fromChild = -1;
+    std::string m_pending;
+    std::optional<int> m_status;
+};
+
+// Writes one line to the test from inside a child.
+void Tell(int toParent, const std::string& line);
+
+// Makes the calling process user nobody (65534), without supplementary groups; false when refused.
+bool BecomeNobody();
+
+inline constexpr uid_t NobodyUser = 65534;
+inline constexpr gid_t NobodyGroup = 65534;

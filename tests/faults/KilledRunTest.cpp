@@ -1,0 +1,161 @@
+// The program is killed (kill -9) in the middle of the block copy of a large file.
+#include "Child.h"
+#include "FaultHarness.h"
+
+#include "engine/CopyMethods.h"
+#include "engine/PartFile.h"
+#include "platform/DosStamp.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+off_t SizeOf(const std::string& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_size : -1;
+}
+
+// Waits for a file of the given name to be created in folder; false when the time runs out.
+bool WaitForCreation(int inotify, const std::string& name, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd ready { inotify, POLLIN, 0 };
+        if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
+            continue;
+        const ssize_t got = ::read(inotify, buffer, sizeof buffer);
+        for (ssize_t at = 0; got > 0 && at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len > 0 && name == event->name)
+                return true;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+} // namespace
+
+TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyAndTheNextRunFinishesTheJob)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    MakeFolders(dir / "exe");
+    const std::string big = dir / "src/big.bin";
+    const std::string copies = dir / ("backup" + dir / "src/");
+    const std::string copy = copies + "big.bin";
+    const std::string part = copies + PartFileNameFor("big.bin");
+    MakeFolders(copies);
+    const std::string previous = PatternBytes(1 << 20, 1);
+    WriteWithTime(copy, previous, OldTime);
+    const ino_t previousInode = InodeOf(copy);
+    const std::string current = PatternBytes(8 << 20, 2);
+    WriteWithTime(big, current, SourceTime);
+
+    Child child([&](int toParent) {
+        FaultRun run(dir / "exe");
+        int pumps = 0;
+        run.view.onPump = [&] {
+            if (run.view.gaugePosition == 1 && ++pumps == 20) {
+                Tell(toParent, "copying");
+                for (;;)
+                    ::pause(); // held here, in the middle of the copy, until killed
+            }
+        };
+        run.Run(dir / "src", dir / "backup");
+        Tell(toParent, "the run ended");
+        return 0;
+    });
+    ASSERT_TRUE(child.started());
+    ASSERT_EQ(child.NextLine(std::chrono::seconds(60)), std::optional<std::string>("copying"));
+    EXPECT_GE(SizeOf(part), static_cast<off_t>(19 * CopyBlockSize)) << "19 blocks were written to the part file";
+    child.Kill();
+
+    EXPECT_TRUE(ContentOf(copy) == previous) << "the copy under the destination's own name is the previous one";
+    EXPECT_EQ(InodeOf(copy), previousInode);
+    EXPECT_EQ(PartFilesBelow(dir / "backup"), std::vector<std::string> { part }) << "only the hidden part file is left";
+    EXPECT_FALSE(Exists(dir / "exe/Error.log"));
+
+    FaultRun next;
+    next.Run(dir / "src", dir / "backup");
+    EXPECT_EQ(next.lastRunFailed, 0);
+    EXPECT_TRUE(ContentOf(copy) == current);
+    EXPECT_EQ(platform::FileStamp(copy), platform::FileStamp(big));
+    EXPECT_TRUE(PartFilesBelow(dir / "backup").empty()) << "the next run took the part file over";
+    EXPECT_TRUE(next.LogLines().empty());
+}
+
+TEST(KilledRun, TheRealProgramKilledInTheMiddleOfACopy)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    MakeFolders(dir / "exe");
+    const std::string program = dir / "exe/Dupliqa";
+    std::filesystem::copy_file(DUPLIQA_BINARY, program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::string big = dir / "src/big.bin";
+    const std::string copies = dir / ("backup" + dir / "src/");
+    const std::string copy = copies + "big.bin";
+    const std::string part = copies + PartFileNameFor("big.bin");
+    MakeFolders(copies);
+    const std::string previous = PatternBytes(1 << 20, 1);
+    WriteWithTime(copy, previous, OldTime);
+    const ino_t previousInode = InodeOf(copy);
+    // Large enough that the copy takes a good part of a second however fast the machine is.
+    const size_t size = size_t { 256 } << 20;
+    WriteLargeFile(big, size, 2, SourceTime);
+    WriteFileBytes(dir / "exe/Items.txt", "Big;" + (dir / "src") + ";" + (dir / "backup") + ";180\r\n");
+
+    const int inotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ASSERT_GE(inotify, 0);
+    ASSERT_GE(::inotify_add_watch(inotify, copies.c_str(), IN_CREATE), 0);
+    {
+        // The program runs every profile once, shortly after it starts.
+        Child running(program, {});
+        ASSERT_TRUE(running.started());
+        const bool partMade = WaitForCreation(inotify, PartFileNameFor("big.bin"), std::chrono::seconds(60));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (partMade && SizeOf(part) < static_cast<off_t>(4 * CopyBlockSize)
+            && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        running.Kill();
+        ::close(inotify);
+        ASSERT_TRUE(partMade) << "the program never began the copy";
+    }
+    const off_t partSize = SizeOf(part);
+    if (partSize < 0 && SizeOf(copy) == static_cast<off_t>(size))
+        GTEST_SKIP() << "the program finished the whole copy before it could be killed";
+    EXPECT_GT(partSize, 0);
+    EXPECT_LT(partSize, static_cast<off_t>(size)) << "killed in the middle";
+    EXPECT_TRUE(ContentOf(copy) == previous) << "the copy under the destination's own name is the previous one";
+    EXPECT_EQ(InodeOf(copy), previousInode);
+    EXPECT_EQ(PartFilesBelow(dir / "backup"), std::vector<std::string> { part });
+
+    {
+        // Started again, it runs the profile again and finishes the copy; it is a tray program, so it
+        // is ended once the copy is in place.
+        Child again(program, {});
+        ASSERT_TRUE(again.started());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while ((Exists(part) || SizeOf(copy) != static_cast<off_t>(size)
+                   || platform::FileStamp(copy) != platform::FileStamp(big))
+            && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(PartFilesBelow(dir / "backup").empty()) << "the part file was taken over";
+    EXPECT_EQ(platform::FileStamp(copy), platform::FileStamp(big));
+    EXPECT_TRUE(ContentOf(copy) == ContentOf(big)) << "the copy is complete";
+    EXPECT_FALSE(Exists(dir / "exe/Error.log"));
+}
