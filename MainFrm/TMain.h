@@ -161,6 +161,7 @@ private:
     std::unique_ptr<class SchedulerAdapter> m_scheduler;
     std::array<std::string, 4> m_pendingPanels;
     std::array<bool, 4> m_panelDirty{};
+    int m_pendingGaugePosition = -1;
     QElapsedTimer m_sinceLastPump;
     QElapsedTimer m_sinceLastPaint;
     QTimer* m_trayRetry = nullptr;

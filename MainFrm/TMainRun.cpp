@@ -117,6 +117,10 @@ void TMain::flushPanels()
         StatusBar1[i]->setText(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
         m_panelDirty[i] = false;
     }
+    if (m_pendingGaugePosition >= 0) {
+        Gauge1->setValue(m_pendingGaugePosition);
+        m_pendingGaugePosition = -1;
+    }
     m_sinceLastPaint.start();
 }
 
@@ -124,18 +128,22 @@ void TMain::ShowGauge(int maximum)
 {
     Gauge1->setRange(0, maximum > 0 ? maximum : 1);
     Gauge1->setValue(0);
+    m_pendingGaugePosition = -1;
     // The toolbar lays itself out later; the box is shown now, so that the gauge moves at once.
     m_gaugeAction->setVisible(true);
     GroupBox1->show();
 }
 
+// The position is kept and drawn with the panels: a progress bar costs thousands of instructions
+// per call even when its picture does not change.
 void TMain::SetGaugePosition(int position)
 {
-    Gauge1->setValue(position);
+    m_pendingGaugePosition = position;
 }
 
 void TMain::HideGauge()
 {
+    flushPanels();
     m_gaugeAction->setVisible(false);
     GroupBox1->hide();
 }
