@@ -461,7 +461,7 @@ e2e_measure_main_window() {
     local deadline=$(($(e2e_now_ms) + 10000))
     while true; do
         import -window root "$picture"
-        if white="$(e2e_first_white_row "$picture" $((MAIN_X + MAIN_W / 2)) "$MAIN_Y" "$MAIN_H")" \
+        if white="$(e2e_first_white_row "$picture" $((MAIN_X + MAIN_W * 3 / 4)) "$MAIN_Y" "$MAIN_H")" \
             && ((white >= 48 + 10 && white <= 48 + 60)); then
             break
         fi
