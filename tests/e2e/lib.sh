@@ -185,7 +185,7 @@ e2e_visible_toplevels() {
     local pid=$1 window
     for window in $(xwininfo -root -children 2>/dev/null | sed -n 's/^ \{5\}\(0x[0-9a-f]*\) .*/\1/p'); do
         e2e_window_belongs "$window" "$pid" || continue
-        xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+        xwininfo -id "$window" 2>/dev/null | grep 'Map State: IsViewable' >/dev/null || continue
         echo "$window"
     done
 }
@@ -197,7 +197,7 @@ e2e_window_belongs() {
 }
 
 e2e_viewable() {
-    xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
+    xwininfo -id "$1" 2>/dev/null | grep 'Map State: IsViewable' >/dev/null
 }
 
 e2e_no_visible_toplevel() {
@@ -229,7 +229,7 @@ e2e_start_trayer() {
 e2e_find_panel() {
     local window
     for window in $(e2e_visible_toplevels "$E2E_TRAYER_PID"); do
-        if xwininfo -id "$window" | grep -q '"panel"'; then
+        if xwininfo -id "$window" | grep '"panel"' >/dev/null; then
             echo "$window"
             return 0
         fi
@@ -244,7 +244,7 @@ e2e_tray_icon_window() {
     for window in $(xwininfo -id "$E2E_PANEL" -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
         [[ $window == "$E2E_PANEL" ]] && continue
         e2e_window_belongs "$window" "$pid" || continue
-        xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+        xwininfo -id "$window" 2>/dev/null | grep 'Map State: IsViewable' >/dev/null || continue
         echo "$window"
         return 0
     done
@@ -434,8 +434,9 @@ e2e_new_toplevel() {
 # e2e_first_white_row PICTURE X Y HEIGHT: prints how many rows below Y, in column X, the first
 # pure white pixel lies (the inside of the profile list), or fails.
 e2e_first_white_row() {
+    # awk reads to the end: under pipefail a reader that leaves early fails the pipeline by SIGPIPE.
     convert "$1" -crop "1x${4}+${2}+${3}" +repage -depth 8 txt:- |
-        awk 'NR > 1 && $0 ~ /#FFFFFF/ { split($1, a, ","); sub(":", "", a[2]); print a[2]; found = 1; exit }
+        awk '!found && NR > 1 && $0 ~ /#FFFFFF/ { split($1, a, ","); sub(":", "", a[2]); print a[2]; found = 1 }
              END { if (!found) exit 1 }'
 }
 
@@ -465,7 +466,7 @@ e2e_measure_main_window() {
             && ((white >= 48 + 10 && white <= 48 + 60)); then
             break
         fi
-        (($(e2e_now_ms) < deadline)) || e2e_fail "the main window shows no toolbar above a white profile list"
+        (($(e2e_now_ms) < deadline)) || e2e_fail "the main window ($MAIN_X,$MAIN_Y ${MAIN_W}x$MAIN_H) shows no toolbar above a white profile list (first white row: ${white:-none})"
         sleep 0.2
     done
     LIST_TOP=$((MAIN_Y + white))
