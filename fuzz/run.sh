@@ -35,6 +35,7 @@ for target in "${targets[@]}"; do
             || tail -n 40 "$work/$target.log"
     fi
 done
+echo "fuzz: $(( ${#targets[@]} - ${#failed[@]} )) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -gt 0 ]; then
     echo "fuzz targets that found faults: ${failed[*]}"
     exit 1
