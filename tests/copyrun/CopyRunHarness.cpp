@@ -52,17 +52,7 @@ FileIdentity IdentityOf(const std::string& path)
     return {info.st_ino, info.st_ctim, info.st_mtim};
 }
 
-void WriteWithTime(const std::string& path, const std::string& bytes, std::time_t time)
-{
-    WriteFileBytes(path, bytes);
-    SetModificationTime(path, time);
-}
 
-void SetModificationTime(const std::string& path, std::time_t time)
-{
-    const struct timespec times[2] = {{time, 0}, {time, 0}};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-}
 
 mode_t PermissionsOf(const std::string& path)
 {
@@ -71,11 +61,6 @@ mode_t PermissionsOf(const std::string& path)
     return info.st_mode & 07777;
 }
 
-bool Exists(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
 std::vector<std::string> PartFilesIn(const std::string& folder)
 {
@@ -89,52 +74,3 @@ std::vector<std::string> PartFilesIn(const std::string& folder)
     return names;
 }
 
-std::string PatternBytes(size_t size, unsigned seed)
-{
-    std::string bytes(size, '\0');
-    unsigned state = seed * 2654435761u + 1;
-    for (char& byte : bytes) {
-        state = state * 1103515245u + 12345u;
-        byte = static_cast<char>(state >> 16);
-    }
-    return bytes;
-}
-
-ImmutableFlag::ImmutableFlag(std::string path) : m_path(std::move(path))
-{
-    m_applied = SetImmutable(true);
-}
-
-ImmutableFlag::~ImmutableFlag()
-{
-    if (m_applied)
-        SetImmutable(false);
-}
-
-bool ImmutableFlag::SetImmutable(bool on)
-{
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
-}
-
-SmallDisk::SmallDisk(std::string folder, const std::string& size) : m_folder(std::move(folder))
-{
-    MakeFolders(m_folder);
-    const std::string options = "size=" + size;
-    m_mounted = ::mount("tmpfs", m_folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
-}
-
-SmallDisk::~SmallDisk()
-{
-    if (m_mounted)
-        ::umount2(m_folder.c_str(), MNT_DETACH);
-}

@@ -16,32 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-void FaultView::SetPanelText(int panel, const std::string& text)
-{
-    panels.at(static_cast<size_t>(panel)) = text;
-    if (panel == 3 && !text.empty())
-        methodLabels.push_back(text);
-}
-
-void FaultView::ShowGauge(int)
-{
-    gaugeVisible = true;
-    gaugePosition = 0;
-}
-
-void FaultView::SetRunButton(const std::string& caption, int image)
-{
-    buttonCaption = caption;
-    buttonImage = image;
-}
-
-void FaultView::PumpMessages()
-{
-    ++pumps;
-    if (onPump)
-        onPump();
-}
-
 FaultRun::FaultRun()
     : ownExeFolder(std::in_place)
     , exeFolder(ownExeFolder->path())
@@ -77,11 +51,6 @@ bool FaultRun::Idle() const
 
 bool IsEmptyAbortLine(const std::string& line) { return std::regex_match(line, std::regex("[^ ]+( [^ ]+)? ")); }
 
-void WriteWithTime(const std::string& path, const std::string& bytes, std::time_t time)
-{
-    WriteFileBytes(path, bytes);
-    SetModificationTime(path, time);
-}
 
 void AppendBytes(const std::string& path, const std::string& bytes)
 {
@@ -89,28 +58,8 @@ void AppendBytes(const std::string& path, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-void SetModificationTime(const std::string& path, std::time_t time)
-{
-    const struct timespec times[2] = { { time, 0 }, { time, 0 } };
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-}
 
-bool Exists(const std::string& path)
-{
-    struct stat info { };
-    return ::lstat(path.c_str(), &info) == 0;
-}
 
-std::string PatternBytes(size_t size, unsigned seed)
-{
-    std::string bytes(size, '\0');
-    unsigned state = seed * 2654435761u + 1;
-    for (char& byte : bytes) {
-        state = state * 1103515245u + 12345u;
-        byte = static_cast<char>(state >> 16);
-    }
-    return bytes;
-}
 
 std::vector<std::string> PartFilesBelow(const std::string& folder)
 {
@@ -153,51 +102,4 @@ void WriteLargeFile(const std::string& path, size_t size, unsigned seed, std::ti
     }
     out.close();
     SetModificationTime(path, time);
-}
-
-TmpfsMount::TmpfsMount(std::string folder, const std::string& size)
-    : m_folder(std::move(folder))
-{
-    MakeFolders(m_folder);
-    const std::string options = "size=" + size;
-    m_mounted = ::mount("tmpfs", m_folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
-}
-
-TmpfsMount::~TmpfsMount() { Unmount(); }
-
-bool TmpfsMount::Unmount()
-{
-    if (!m_mounted)
-        return false;
-    m_mounted = ::umount2(m_folder.c_str(), MNT_DETACH) != 0;
-    return !m_mounted;
-}
-
-Immutable::Immutable(std::string path)
-    : m_path(std::move(path))
-{
-    m_applied = Set(true);
-}
-
-Immutable::~Immutable() { Clear(); }
-
-void Immutable::Clear()
-{
-    if (m_applied)
-        m_applied = !Set(false);
-}
-
-bool Immutable::Set(bool on)
-{
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
 }

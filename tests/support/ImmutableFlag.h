@@ -1,46 +1,43 @@
 #pragma once
 
-#include <fcntl.h>
-#include <linux/fs.h>
 #include <string>
-#include <utility>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
-// Sets the immutable flag (chattr +i) on a file or folder for the guard's lifetime. Permission bits
-// do not stop root, this flag does. applied() is false where the file system or the machine refuses.
+// Sets the immutable flag (chattr +i) on a file or folder until Clear() or the end of the guard.
+// Permission bits do not stop root, this flag does. applied() is false where the file system or the
+// machine refuses.
 class ImmutableFlag {
 public:
-    explicit ImmutableFlag(std::string path) : m_path(std::move(path)) { m_applied = Set(true); }
-    ~ImmutableFlag()
-    {
-        if (m_applied)
-            Set(false);
-    }
+    explicit ImmutableFlag(std::string path);
+    ~ImmutableFlag() { Clear(); }
     ImmutableFlag(const ImmutableFlag&) = delete;
     ImmutableFlag& operator=(const ImmutableFlag&) = delete;
 
     bool applied() const { return m_applied; }
+    void Clear();
 
 private:
-    bool Set(bool on)
-    {
-        const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        if (done) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        ::close(fd);
-        return done;
-    }
-
+    bool Set(bool on);
     std::string m_path;
     bool m_applied = false;
 };
 
-constexpr const char* ImmutableFlagRefused =
+// A tmpfs of the given size mounted on folder (created) until Unmount() or the end of the guard;
+// mounted() says whether the machine allowed it.
+class TmpfsMount {
+public:
+    TmpfsMount(std::string folder, const std::string& size);
+    ~TmpfsMount() { Unmount(); }
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    // Detaches it at once, as "umount -l" does, even while files on it are open.
+    bool Unmount();
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+};
+
+inline constexpr const char* ImmutableFlagRefused =
     "the machine refuses the immutable flag (chattr +i) here, and nothing else makes a path unwritable for root";
