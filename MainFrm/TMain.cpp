@@ -1,4 +1,5 @@
 #include "MainFrm/TMain.h"
+#include "widgets/WidgetText.h"
 
 #include "MainFrm/SchedulerAdapter.h"
 #include "widgets/FormBuilding.h"
@@ -22,11 +23,6 @@ TMain* Main = nullptr;
 
 namespace {
 
-QString Local(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::string& caption)
 {
     auto* button = new QToolButton;
@@ -36,7 +32,7 @@ QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::s
     button->setFixedSize(63, 44);
     button->setIconSize(QSize(24, 24));
     button->setIcon(picture);
-    button->setText(Local(caption));
+    button->setText(WidgetText(caption));
     // The captions were laid out for a narrow 8-point face; the buttons keep their size.
     ApplyDesignFont(button);
     button->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
@@ -45,7 +41,7 @@ QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::s
 
 QAction* MakeAction(QObject* owner, const char* name, const std::string& caption)
 {
-    auto* action = new QAction(Local(caption), owner);
+    auto* action = new QAction(WidgetText(caption), owner);
     action->setObjectName(QString::fromLatin1(name));
     return action;
 }

@@ -1,5 +1,6 @@
 // Start-up, languages and the profile list of the main window.
 #include "MainFrm/TMain.h"
+#include "widgets/WidgetText.h"
 
 #include "localisation/Language.h"
 #include "platform/ExeFolder.h"
@@ -14,11 +15,6 @@
 
 namespace {
 
-QString Local(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 constexpr int ImageRole = Qt::UserRole + 1;
 // The profile's name as bytes, and the caption shown for it: names need not be valid UTF-8, and a
 // caption edited in place is told from the one the list was given by comparing the two.
@@ -29,7 +25,7 @@ constexpr qsizetype LongestCaptionShown = 256;
 
 QString CaptionFor(const std::string& name)
 {
-    QString caption = Local(name);
+    QString caption = WidgetText(name);
     if (caption.size() > LongestCaptionShown)
         caption = caption.left(LongestCaptionShown) + QStringLiteral("…");
     return caption;
@@ -52,7 +48,7 @@ void TMain::FormCreate()
             QAction* item = LanguageItems[static_cast<size_t>(i - 1)];
             const std::string caption = name.substr(0, name.size() - 5);
             item->setVisible(true);
-            item->setText(Local(caption));
+            item->setText(WidgetText(caption));
             // File names are bytes; the caption's bytes choose the file even where they are not UTF-8.
             item->setData(QByteArray(caption.data(), static_cast<qsizetype>(caption.size())));
         }
@@ -70,7 +66,7 @@ void TMain::ApplyLanguage(const std::string& name)
 
 void TMain::relabel()
 {
-    const auto set = [this](auto* control, UiKey key) { control->setText(Local(UiText[key])); };
+    const auto set = [this](auto* control, UiKey key) { control->setText(WidgetText(UiText[key])); };
     set(ToolButton8, UiKey::Bcreate);
     set(ToolButton9, UiKey::bdelete);
     set(ToolButton10, UiKey::Bconfig);
@@ -205,7 +201,7 @@ std::optional<std::string> TMain::SelectedCaption() const
         const QByteArray name = item->data(NameBytesRole).toByteArray();
         return std::string(name.constData(), static_cast<size_t>(name.size()));
     }
-    return item->text().toLocal8Bit().toStdString();
+    return SystemText(item->text());
 }
 
 void TMain::setItemImage(int row, int image)

@@ -1,5 +1,6 @@
 // The copy run as the main window starts it and shows it.
 #include "MainFrm/TMain.h"
+#include "widgets/WidgetText.h"
 
 #include "engine/CopyRun.h"
 #include "engine/Scan.h"
@@ -114,7 +115,7 @@ void TMain::flushPanels()
         if (!m_panelDirty[i])
             continue;
         const std::string& text = m_pendingPanels[i];
-        StatusBar1[i]->setText(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+        StatusBar1[i]->setText(WidgetText(text));
         m_panelDirty[i] = false;
     }
     if (m_pendingGaugePosition >= 0) {
@@ -150,7 +151,7 @@ void TMain::HideGauge()
 
 void TMain::SetRunButton(const std::string& caption, int image)
 {
-    ToolButton12->setText(QString::fromLocal8Bit(caption.data(), static_cast<qsizetype>(caption.size())));
+    ToolButton12->setText(WidgetText(caption));
     if (image >= 0 && image < m_toolbarPictures.size())
         ToolButton12->setIcon(m_toolbarPictures[image]);
     m_runButtonImage = image;
