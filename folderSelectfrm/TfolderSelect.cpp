@@ -26,7 +26,7 @@ std::deque<std::optional<std::string>>& QueuedAnswers()
 } // namespace
 
 TfolderSelect::TfolderSelect(const UiText& text, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_text(text)
+    : DialogWithoutDefaultButtons(parent), m_text(text)
 {
     CreateWindow();
     CreateFolderTree();
@@ -132,14 +132,6 @@ int TfolderSelect::exec()
     return Accepted;
 }
 
-void TfolderSelect::keyPressEvent(QKeyEvent* event)
-{
-    if (IsDefaultOrCancelKey(*event)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
 
 void TfolderSelect::AnswerNextWithFolder(const std::string& folder)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/FormBuilding.h"
+
 #include "localisation/UiText.h"
 
 #include <QDialog>
@@ -15,7 +17,7 @@ class QTreeView;
 
 // The folder picker: a folder tree from the file system's root. OK writes the chosen folder into
 // SelectedFolder of the open wizard and closes with Accepted; Cancel closes with Rejected.
-class TfolderSelect : public QDialog {
+class TfolderSelect : public DialogWithoutDefaultButtons {
     Q_OBJECT
 
 public:
@@ -43,9 +45,6 @@ public:
     QTreeView* ShellTreeView1 = nullptr;
     QPushButton* Bmeta = nullptr;
     QPushButton* dxButton3 = nullptr;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateWindow();

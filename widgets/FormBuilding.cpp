@@ -43,14 +43,12 @@ void SetLabelCaption(QLabel* label, const std::string& caption)
     label->adjustSize();
 }
 
-bool IsDefaultOrCancelKey(const QKeyEvent& event)
+void DialogWithoutDefaultButtons::keyPressEvent(QKeyEvent* event)
 {
-    switch (event.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        return true;
-    default:
-        return false;
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+        event->accept();
+        return;
     }
+    QDialog::keyPressEvent(event);
 }

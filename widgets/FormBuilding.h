@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QPoint>
 #include <QRect>
 
@@ -27,5 +28,15 @@ inline constexpr int ButtonHeight = 25;
 QLabel* MakeLabel(QWidget* parent, const char* name, const QPoint& position);
 void SetLabelCaption(QLabel* label, const std::string& caption);
 
-// Enter and Escape, which dialogs without default and cancel buttons let press nothing.
-bool IsDefaultOrCancelKey(const QKeyEvent& event);
+// A dialog without default and cancel buttons: Enter and Escape press nothing, and the title bar
+// carries the title only.
+class DialogWithoutDefaultButtons : public QDialog {
+public:
+    explicit DialogWithoutDefaultButtons(QWidget* parent)
+        : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    {
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};

@@ -17,7 +17,7 @@ const char* const UnusableFolderMessage =
     "The folder %s cannot be used: a profile cannot store a folder whose path holds \";\" or a line break";
 
 TWizard::TWizard(const WizardContext& context, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : DialogWithoutDefaultButtons(parent),
       m_text(context.text),
       m_result(context.result),
       m_messages(this),
@@ -137,11 +137,3 @@ int TWizard::exec()
     return result;
 }
 
-void TWizard::keyPressEvent(QKeyEvent* event)
-{
-    if (IsDefaultOrCancelKey(*event)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/FormBuilding.h"
+
 #include "folderSelectfrm/OpenWizard.h"
 #include "localisation/UiText.h"
 #include "profiles/Profile.h"
@@ -25,7 +27,7 @@ struct WizardContext {
 // The five-page profile wizard. All controls sit on one window; ShowPage lays out a page by
 // showing, hiding, enabling and focusing them. Finish writes the four strings of the result;
 // every other way out leaves an empty WizName, which callers read as "no result".
-class TWizard : public QDialog, public FolderChoiceHolder {
+class TWizard : public DialogWithoutDefaultButtons, public FolderChoiceHolder {
     Q_OBJECT
 
 public:
@@ -65,9 +67,6 @@ public:
     QPushButton* Bprin = nullptr;
     QPushButton* Bmeta = nullptr;
     QPushButton* dxButton3 = nullptr;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateWindow();
