@@ -87,9 +87,28 @@ bool IsAsRewriteLeavesIt(std::string_view content)
     return true;
 }
 
-bool HoldsNoLineBreakOrNul(std::string_view text)
+// A line break in a text (a file name may hold one) would split its entry in two, the second half without a time
+// stamp, and a NUL would end the log for the next reading: each is written as a visible escape instead.
+std::string OnOneLine(const std::string& text)
 {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+    std::string line;
+    line.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\n':
+            line += "\\n";
+            break;
+        case '\r':
+            line += "\\r";
+            break;
+        case '\0':
+            line += "\\0";
+            break;
+        default:
+            line += c;
+        }
+    }
+    return line;
 }
 
 // The log opened for one append. It can take the new line in place only when it is a regular file that is not a
@@ -162,10 +181,11 @@ void RewriteWithLine(const std::string& path, std::string_view content, const st
     }
 }
 
-void RememberIfExact(const std::string& path, bool exact)
+// Every line written is one line ended by CR LF, so the log is now as a rewrite leaves it.
+void RememberAsExact(const std::string& path)
 {
     struct stat info {};
-    if (exact && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
         LastExactLog() = IdentityOf(info);
     else
         LastExactLog().reset();
@@ -194,7 +214,7 @@ void AppendErrorLog(const std::string& text)
     const std::string content = knownExact ? std::string() : ReadLog(path, log);
     const bool exact = knownExact || IsAsRewriteLeavesIt(content);
 
-    const std::string line = LogTimeStamp(LogClockNow()) + " " + text;
+    const std::string line = LogTimeStamp(LogClockNow()) + " " + OnOneLine(text);
     if (log.appendable && exact) {
         AppendInPlace(path, log, line + "\r\n");
         log.fd.Close();
@@ -202,7 +222,7 @@ void AppendErrorLog(const std::string& text)
         log.fd.Close();
         RewriteWithLine(path, content, line);
     }
-    RememberIfExact(path, HoldsNoLineBreakOrNul(line));
+    RememberAsExact(path);
 }
 
 std::string FileFailureText(const UiText& text, const std::string& source, const std::string& destination)

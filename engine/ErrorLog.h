@@ -8,8 +8,8 @@
 // The error log beside the executable: Error.log, name matched without regard to case.
 std::string ErrorLogPath();
 
-// Appends one line: the time stamp, a blank and text. Throws Error with a clear message when the
-// log cannot be read or written.
+// Appends one line: the time stamp, a blank and text, whose line breaks are written as \n and \r, so
+// one entry is one line. Throws Error with a clear message when the log cannot be read or written.
 void AppendErrorLog(const std::string& text);
 
 // The text of a file failure line, from the interface texts as they are now.

@@ -199,11 +199,11 @@ TEST_F(ErrorLogTest, ThousandAppendsGiveExactlyWhatRewritesWould)
     std::string expected = "before\nthe program\r";
     WriteFileBytes(path, expected);
     const std::time_t start = UtcMoment(2026, 12, 7, 23, 0, 0);
-    const auto appendBoth = [&](const std::string& text, std::time_t moment) {
+    const auto appendBoth = [&](const std::string& text, std::time_t moment, const std::string& written) {
         SetLogClockForTesting(moment);
         AppendErrorLog(text);
         auto lines = platform::SplitLines(expected);
-        lines.push_back(LogTimeStamp(moment) + " " + text);
+        lines.push_back(LogTimeStamp(moment) + " " + written);
         expected = platform::JoinLines(lines);
     };
     const auto changeBehindTheLogsBack = [&](const std::string& newContent) {
@@ -219,8 +219,10 @@ TEST_F(ErrorLogTest, ThousandAppendsGiveExactlyWhatRewritesWould)
             changeBehindTheLogsBack(expected + "dropped after\0 a NUL"s);
         if (i == 800)
             changeBehindTheLogsBack("");
-        const std::string text = i == 450 ? "a text\nwith a line feed" : "file " + std::to_string(i);
-        appendBoth(text, start + i * 7);
+        if (i == 450)
+            appendBoth("a text\nwith a line feed", start + i * 7, "a text\\nwith a line feed");
+        else
+            appendBoth("file " + std::to_string(i), start + i * 7, "file " + std::to_string(i));
         ASSERT_EQ(ReadFileBytes(path), expected) << "after append " << i;
     }
 }
@@ -264,4 +266,10 @@ TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
 
     AppendErrorLog("after clearing");
     EXPECT_EQ(ReadFileBytes(exe / "Error.log"), stamp + " after clearing\r\n");
+}
+
+TEST_F(ErrorLogTest, ALineBreakInTheTextIsWrittenAsAnEscapeSoTheEntryStaysOneLine)
+{
+    AppendErrorLog("/data/one\ntwo\r.txt");
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), stamp + " /data/one\\ntwo\\r.txt\r\n");
 }
