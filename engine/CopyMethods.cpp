@@ -6,6 +6,7 @@
 #include "platform/FileContent.h"
 #include "platform/FileDescriptor.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <vector>
@@ -22,11 +23,13 @@ struct SourceFile {
     struct stat info {};
 };
 
-// Only regular files are read. O_NONBLOCK keeps the open itself from hanging on a fifo that took
-// a file's place since the scan; it changes nothing for a regular file.
-SourceFile OpenSource(const std::string& path, int access)
+// Only regular files are read, and only for reading: opening a source for writing would tell every
+// watcher of the file (sync clients, indexers, build tools) that it was written. O_NONBLOCK keeps the
+// open itself from hanging on a fifo that took a file's place since the scan; it changes nothing for a
+// regular file.
+SourceFile OpenSource(const std::string& path)
 {
-    SourceFile source{FileDescriptor(::open(path.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)), {}};
+    SourceFile source{FileDescriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)), {}};
     if (!source.file.valid() || ::fstat(source.file.get(), &source.info) != 0 || !S_ISREG(source.info.st_mode))
         throw Error(FormatMessage("Cannot open file %s", path));
     return source;
@@ -70,7 +73,7 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     ctx.View.SetPanelText(MethodPanel, "1 method");
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
-    const SourceFile source = OpenSource(sourcePath, O_RDWR);
+    const SourceFile source = OpenSource(sourcePath);
     PartFile copy(destinationPath);
     std::vector<char> block(CopyBlockSize);
     off_t copied = 0;
@@ -98,11 +101,24 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
 void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
 {
     ctx.View.SetPanelText(MethodPanel, "2 method");
-    const SourceFile source = OpenSource(sourcePath, O_RDONLY);
+    const SourceFile source = OpenSource(sourcePath);
     PartFile copy(destinationPath);
     // The length when opened: a file that grows meanwhile is copied as it was then.
-    if (!platform::CopyInPieces(source.file.get(), copy.fd(), source.info.st_size, StreamPieceSize))
-        throw Error(FormatMessage("Unable to write to %s", destinationPath));
+    std::vector<char> piece(StreamPieceSize);
+    for (off_t left = source.info.st_size; left > 0;) {
+        ctx.View.PumpMessages();
+        if (ctx.StopRequested)
+            return; // abandoned, as by the block copy
+        const size_t wanted = static_cast<size_t>(std::min<off_t>(left, static_cast<off_t>(piece.size())));
+        const ssize_t got = platform::ReadFull(source.file.get(), piece.data(), wanted);
+        if (got < 0)
+            throw Error(FormatMessage("Cannot read file %s", sourcePath));
+        if (!platform::WriteAll(copy.fd(), piece.data(), static_cast<size_t>(got)))
+            throw Error(FormatMessage("Unable to write to %s", destinationPath));
+        if (static_cast<size_t>(got) < wanted)
+            break;
+        left -= got;
+    }
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
     CopyStamp(source, copy);
     copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
@@ -112,7 +128,7 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
 {
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
-        const SourceFile source = OpenSource(sourcePath, O_RDONLY);
+        const SourceFile source = OpenSource(sourcePath);
         PartFile copy(destinationPath);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd()))
             throw Error("");

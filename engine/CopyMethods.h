@@ -18,12 +18,13 @@ bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath
 // that changed while it was read fails the method where a previous copy exists, so that a copy
 // mixing old and new content never replaces it.
 
+// Every method opens the source for reading only.
+
 // Block by block, pumping the window before each block; abandons the file, without failing, when
-// a stop is requested. The source is opened for reading and writing, so a read-only source
-// fails here.
+// a stop is requested.
 void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
 
-// The source opened for reading only and copied whole, whatever the stop request says.
+// In larger pieces, its length when opened; pumps and abandons on a stop as the block copy does.
 void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
 
 // The kernel's own copy with the source's modification time; fails with an empty message.

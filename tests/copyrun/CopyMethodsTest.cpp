@@ -79,6 +79,19 @@ TEST(CopyByBlocks, StopAbandonsTheFileAndKeepsThePreviousCopy)
     EXPECT_TRUE(PartFilesIn(dir.path()).empty());
 }
 
+TEST(CopyByStream, PumpsBetweenPiecesAndAStopKeepsThePreviousCopy)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteWithTime(dir / "big.bin", PatternBytes(8 << 20, 2));
+    WriteWithTime(dir / "copy.bin", "the previous good copy", EarlierTime);
+    run.view.onPump = [&] { run.stopRequested = run.view.pumps == 3; };
+    EXPECT_NO_THROW(CopyByStream(run.ctx, dir / "big.bin", dir / "copy.bin"));
+    EXPECT_EQ(run.view.pumps, 3);
+    EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), "the previous good copy");
+    EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+}
+
 TEST(CopyByBlocks, AFileChangedWhileBeingCopiedIsCopiedAgainNextTime)
 {
     TempFolder dir;
