@@ -36,11 +36,12 @@ SourceFile OpenSource(const std::string& path)
 }
 
 // The source's stamp as it was when the source was opened, on the open copy: a file changed while
-// it was being copied then differs from its copy, and the next run copies it again. A stamp that
-// cannot be set leaves the copy with the time of copying, which also only means another copy.
+// it was being copied then differs from its copy, and the next run copies it again. A time that has
+// no stamp is copied whole, so that the copy compares equal to it. A stamp that cannot be set
+// leaves the copy with the time of copying, which also only means another copy.
 void CopyStamp(const SourceFile& source, const PartFile& copy)
 {
-    platform::SetStampOfOpenFile(copy.fd(), platform::StampFromTime(source.info.st_mtim.tv_sec));
+    platform::SetStampOrTimeOfOpenFile(copy.fd(), source.info.st_mtim);
 }
 
 bool ChangedSinceOpened(const SourceFile& source)
@@ -64,8 +65,12 @@ void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& 
 
 bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
 {
-    const int32_t destinationStamp = platform::FileStamp(destinationPath);
-    return destinationStamp == platform::NoStamp || platform::FileStamp(sourcePath) != destinationStamp;
+    struct stat destination {};
+    struct stat source {};
+    if (::stat(destinationPath.c_str(), &destination) != 0 || S_ISDIR(destination.st_mode)
+        || ::stat(sourcePath.c_str(), &source) != 0 || S_ISDIR(source.st_mode))
+        return true;
+    return !platform::SameStampOrTime(source.st_mtim, destination.st_mtim);
 }
 
 void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)

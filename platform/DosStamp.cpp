@@ -94,4 +94,23 @@ bool SetStampOfOpenFile(int fd, int32_t stamp)
     return ::futimens(fd, times) == 0;
 }
 
+bool SameStampOrTime(const struct timespec& a, const struct timespec& b)
+{
+    const int32_t stampA = StampFromTime(a.tv_sec);
+    const int32_t stampB = StampFromTime(b.tv_sec);
+    if (stampA != NoStamp && stampB != NoStamp)
+        return stampA == stampB;
+    // Whole seconds, since a copy on another file system may keep a coarser fraction than its source.
+    return a.tv_sec == b.tv_sec;
+}
+
+bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time)
+{
+    const int32_t stamp = StampFromTime(time.tv_sec);
+    if (stamp != NoStamp)
+        return SetStampOfOpenFile(fd, stamp);
+    const struct timespec times[2] = {{0, UTIME_OMIT}, time};
+    return ::futimens(fd, times) == 0;
+}
+
 } // namespace platform

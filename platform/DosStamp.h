@@ -26,4 +26,12 @@ int32_t FileStamp(const std::string& path);
 bool SetFileStamp(const std::string& path, int32_t stamp);
 bool SetStampOfOpenFile(int fd, int32_t stamp);
 
+// Whether two modification times count as the same: by their stamps, or by their whole seconds where
+// either has no stamp (before 1980, after 2107), so such a file is not copied again at every run.
+bool SameStampOrTime(const struct timespec& a, const struct timespec& b);
+
+// Gives an open file the stamp of time, or time itself where it has no stamp. False when the file
+// refuses the change.
+bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time);
+
 } // namespace platform

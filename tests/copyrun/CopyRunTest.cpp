@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <utility>
 
 using platform::FileStamp;
 
@@ -188,4 +191,30 @@ TEST(RunBackup, PartFilesLeftByAKilledRunAreRemoved)
     EXPECT_TRUE(IdentityOf(tree.CopyOf("a.txt")) == a);
     EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), "changed");
     EXPECT_EQ(FilesBelow(tree.backup).size(), 2u);
+}
+
+TEST(RunBackup, FilesDatedOutsideTheDosYearsAreCopiedOnceWithTheirWholeTime)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    const struct timespec before1980{86400, 500000000}; // 1970-01-02
+    const struct timespec after2107{4357072800, 0};     // early in 2108
+    for (const auto& [name, time] : {std::pair{"old.txt", before1980}, std::pair{"far.txt", after2107}}) {
+        WriteFileBytes(dir / "src/" + name, name);
+        const struct timespec times[2] = {time, time};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "src/" + name).c_str(), times, 0), 0);
+    }
+    RunHarness first;
+    RunBackup(first.ctx, dir / "src", dir / "backup");
+    const std::string copies = dir / ("backup" + dir / "src/");
+    EXPECT_EQ(IdentityOf(copies + "old.txt").modified.tv_sec, 86400);
+    EXPECT_EQ(IdentityOf(copies + "far.txt").modified.tv_sec, after2107.tv_sec);
+
+    const FileIdentity old = IdentityOf(copies + "old.txt");
+    const FileIdentity far = IdentityOf(copies + "far.txt");
+    RunHarness again;
+    RunBackup(again.ctx, dir / "src", dir / "backup");
+    EXPECT_TRUE(again.view.methodLabels.empty()) << "an unchanged file is copied once";
+    EXPECT_TRUE(IdentityOf(copies + "old.txt") == old);
+    EXPECT_TRUE(IdentityOf(copies + "far.txt") == far);
 }
