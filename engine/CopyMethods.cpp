@@ -35,6 +35,28 @@ SourceFile OpenSource(const std::string& path)
     return source;
 }
 
+bool IsSameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Two spellings can name one file ("//home/a" below a destination root of "/", a second hard link, a
+// folder mounted twice): a copy made beside it and renamed over it would replace the source itself.
+// Links are followed, since a link at the destination that leads to the source is the source too.
+void RefuseCopyOntoItself(const RunContext& ctx, const SourceFile& source, const std::string& destinationPath)
+{
+    struct stat destination {};
+    if (::stat(destinationPath.c_str(), &destination) == 0 && IsSameFile(source.info, destination))
+        throw Error(ctx.Text[UiKey::Error1]);
+}
+
+SourceFile OpenSourceToCopy(const RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+{
+    SourceFile source = OpenSource(sourcePath);
+    RefuseCopyOntoItself(ctx, source, destinationPath);
+    return source;
+}
+
 // The source's stamp as it was when the source was opened, on the open copy: a file changed while
 // it was being copied then differs from its copy, and the next run copies it again. A time that has
 // no stamp is copied whole, so that the copy compares equal to it. A stamp that cannot be set
@@ -70,6 +92,8 @@ bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath
     if (::stat(destinationPath.c_str(), &destination) != 0 || S_ISDIR(destination.st_mode)
         || ::stat(sourcePath.c_str(), &source) != 0 || S_ISDIR(source.st_mode))
         return true;
+    if (IsSameFile(source, destination))
+        return false; // the destination is the source itself, under another spelling
     return !platform::SameStampOrTime(source.st_mtim, destination.st_mtim);
 }
 
@@ -78,7 +102,7 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     ctx.View.SetPanelText(MethodPanel, "1 method");
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
-    const SourceFile source = OpenSource(sourcePath);
+    const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
     PartFile copy(destinationPath);
     std::vector<char> block(CopyBlockSize);
     off_t copied = 0;
@@ -106,7 +130,7 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
 void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
 {
     ctx.View.SetPanelText(MethodPanel, "2 method");
-    const SourceFile source = OpenSource(sourcePath);
+    const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
     PartFile copy(destinationPath);
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
@@ -133,7 +157,7 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
 {
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
-        const SourceFile source = OpenSource(sourcePath);
+        const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
         PartFile copy(destinationPath);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd()))
             throw Error("");

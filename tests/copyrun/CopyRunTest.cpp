@@ -218,3 +218,29 @@ TEST(RunBackup, FilesDatedOutsideTheDosYearsAreCopiedOnceWithTheirWholeTime)
     EXPECT_TRUE(IdentityOf(copies + "old.txt") == old);
     EXPECT_TRUE(IdentityOf(copies + "far.txt") == far);
 }
+
+TEST(RunBackup, ADestinationRootOfSlashNamesTheSourcesThemselvesAndLeavesThemAlone)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    MakeFolders(dir / "elsewhere");
+    // No stamp, so only a comparison of the files themselves can tell that nothing needs copying.
+    WriteFileBytes(dir / "src/setuid.bin", "original");
+    ASSERT_EQ(::chmod((dir / "src/setuid.bin").c_str(), 04755), 0);
+    const struct timespec times[2] = {{86400, 0}, {86400, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "src/setuid.bin").c_str(), times, 0), 0);
+    ASSERT_EQ(::link((dir / "src/setuid.bin").c_str(), (dir / "elsewhere/second-name").c_str()), 0);
+    WriteWithTime(dir / "src/plain.txt", "plain");
+    const FileIdentity setuid = IdentityOf(dir / "src/setuid.bin");
+    const FileIdentity plain = IdentityOf(dir / "src/plain.txt");
+
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", "/");
+    EXPECT_TRUE(IdentityOf(dir / "src/setuid.bin") == setuid) << "a source must never be replaced or retimed";
+    EXPECT_TRUE(IdentityOf(dir / "src/plain.txt") == plain);
+    EXPECT_EQ(PermissionsOf(dir / "src/setuid.bin"), 04755u);
+    EXPECT_EQ(IdentityOf(dir / "elsewhere/second-name").inode, setuid.inode);
+    EXPECT_TRUE(PartFilesIn(dir / "src").empty());
+    EXPECT_EQ(run.lastRunFailed, 0);
+    EXPECT_TRUE(run.LogLines().empty());
+}
