@@ -103,7 +103,7 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
     const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy(destinationPath);
+    PartFile copy(destinationPath, sourcePath);
     std::vector<char> block(CopyBlockSize);
     off_t copied = 0;
     for (;;) {
@@ -131,7 +131,7 @@ void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::str
 {
     ctx.View.SetPanelText(MethodPanel, "2 method");
     const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy(destinationPath);
+    PartFile copy(destinationPath, sourcePath);
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
     for (off_t left = source.info.st_size; left > 0;) {
@@ -158,7 +158,7 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
         const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-        PartFile copy(destinationPath);
+        PartFile copy(destinationPath, sourcePath);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd()))
             throw Error("");
         RefuseChangedCopyOverPrevious(source, sourcePath, copy);

@@ -79,7 +79,7 @@ void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const std::strin
                   const std::string& destination)
 {
     if (!NeedsCopy(source, destination)) {
-        folders.RemoveLeftoverPartOf(destination);
+        folders.RemoveLeftoverPartOf(source, destination);
         return;
     }
     CopyByBlocks(ctx, source, destination);

@@ -59,11 +59,12 @@ bool DestinationFolders::RootFolderExists() const
     return !m_rootFolderPart.empty() && platform::IsFolder(m_rootFolderPart);
 }
 
-void DestinationFolders::RemoveLeftoverPartOf(const std::string& destination)
+void DestinationFolders::RemoveLeftoverPartOf(const std::string& source, const std::string& destination)
 {
     if (m_leftoverParts.empty())
         return;
-    const auto leftover = m_leftoverParts.find(PartFileNameFor(NameOf(destination)));
+    // Only the name a copy of this file would take is a leftover: any other may be the copy of a source.
+    const auto leftover = m_leftoverParts.find(FreePartFileName(source, NameOf(destination)));
     if (leftover == m_leftoverParts.end())
         return;
     ::unlink((FolderPartOf(destination) + *leftover).c_str());

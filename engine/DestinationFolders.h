@@ -39,8 +39,8 @@ public:
     // can go away in the middle of a run.
     bool RootFolderExists() const;
 
-    // Removes the part file of destination if the listing of its folder found one.
-    void RemoveLeftoverPartOf(const std::string& destination);
+    // Removes the part file of the copy of source to destination if the listing of its folder found one.
+    void RemoveLeftoverPartOf(const std::string& source, const std::string& destination);
 
 private:
     bool ListLeftoverParts(const std::string& folder);

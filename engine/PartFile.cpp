@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr const char* PartSuffix = ".dupliqa-part";
 constexpr size_t LongestName = NAME_MAX;
+constexpr int NamesToTry = 100;
 
 uint64_t Fnv1a(const std::string& bytes)
 {
@@ -39,17 +41,29 @@ int OpenFolder(const std::string& folder)
 
 } // namespace
 
-std::string PartFileNameFor(const std::string& name)
+std::string PartFileNameFor(const std::string& name, int variant)
 {
-    const std::string suffix = PartSuffix;
-    if (1 + name.size() + suffix.size() <= LongestName)
-        return "." + name + suffix;
+    const std::string tail = (variant == 0 ? std::string() : "." + std::to_string(variant)) + PartSuffix;
+    if (1 + name.size() + tail.size() <= LongestName)
+        return "." + name + tail;
     // A name near the file system's limit leaves no room: keep its start and make it unique again
     // with a hash of the whole name, still the same in every run.
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(name)));
-    const size_t room = LongestName - 1 - 1 - 16 - suffix.size();
-    return "." + name.substr(0, room) + "." + hash + suffix;
+    const size_t room = LongestName - 1 - 1 - 16 - tail.size();
+    return "." + name.substr(0, room) + "." + hash + tail;
+}
+
+std::string FreePartFileName(const std::string& sourcePath, const std::string& name)
+{
+    const std::string sourceFolder = FolderPartOf(sourcePath);
+    for (int variant = 0; variant < NamesToTry; ++variant) {
+        std::string candidate = PartFileNameFor(name, variant);
+        struct stat entry {};
+        if (::lstat((sourceFolder + candidate).c_str(), &entry) != 0 && errno == ENOENT)
+            return candidate;
+    }
+    return {};
 }
 
 bool IsPartFileName(const std::string& name)
@@ -64,16 +78,17 @@ mode_t CopyPermissionsFrom(mode_t sourceMode)
     return sourceMode & 0777;
 }
 
-PartFile::PartFile(const std::string& destination)
-    : m_destination(destination), m_name(PartFileNameFor(NameOf(destination))),
+PartFile::PartFile(const std::string& destination, const std::string& source)
+    : m_destination(destination), m_name(FreePartFileName(source, NameOf(destination))),
       m_folder(OpenFolder(FolderPartOf(destination)))
 {
-    if (!m_folder.valid())
+    if (!m_folder.valid() || m_name.empty())
         throw Error(FormatMessage("Cannot create file %s", m_destination));
     int fd = CreateExclusively(m_folder.get(), m_name);
     if (fd < 0 && errno == EEXIST) {
-        // Left by a run that was killed in the middle of this file. Removed rather than opened,
-        // since whatever stands there now (a link, a second name of another file) is not ours.
+        // Left by a run that was killed in the middle of this file: the name is no source's, so it is no
+        // copy either. Removed rather than opened, since whatever stands there now (a link, a second name
+        // of another file) is not ours.
         ::unlinkat(m_folder.get(), m_name.c_str(), 0);
         fd = CreateExclusively(m_folder.get(), m_name);
     }

@@ -15,8 +15,9 @@
 // then never makes the rename land somewhere else, nor leaves the part file behind on its disk.
 class PartFile {
 public:
-    // Throws Error("Cannot create file <destination>") when the folder takes no new file.
-    explicit PartFile(const std::string& destination);
+    // The copy of source to destination. Throws Error("Cannot create file <destination>") when the
+    // folder takes no new file.
+    PartFile(const std::string& destination, const std::string& source);
     ~PartFile();
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
@@ -38,9 +39,15 @@ private:
     bool m_replacedDestination = false;
 };
 
-// The name of the part file of a destination file called name: ".<name>.dupliqa-part", the same
-// for every run, so a later copy of that file takes over whatever an interrupted one left.
-std::string PartFileNameFor(const std::string& name);
+// The names the part file of a destination file called name may take: ".<name>.dupliqa-part" first,
+// then ".<name>.<variant>.dupliqa-part". They are the same for every run, so a later copy of that file
+// takes over whatever an interrupted one left.
+std::string PartFileNameFor(const std::string& name, int variant = 0);
+
+// The part-file name for the copy of sourcePath to a file called name: the first of PartFileNameFor's
+// names that no entry of the source's own folder holds, so that a part file never meets a file copied
+// in the same run, nor a leftover clean-up a copy of one. Empty when every name is taken.
+std::string FreePartFileName(const std::string& sourcePath, const std::string& name);
 
 // Whether a name in a folder is one of our part files.
 bool IsPartFileName(const std::string& name);

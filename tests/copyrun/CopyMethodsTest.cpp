@@ -179,11 +179,12 @@ TEST(PartFile, ALeftoverOfAKilledRunIsTakenOverNeverFollowed)
 {
     TempFolder dir;
     RunHarness run;
-    WriteWithTime(dir / "a.txt", "fresh content");
+    MakeFolders(dir / "src");
+    WriteWithTime(dir / "src/a.txt", "fresh content");
     WriteFileBytes(dir / "outside.txt", "must stay");
     const std::string leftover = dir / PartFileNameFor("copy.txt");
     ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), leftover.c_str()), 0);
-    CopyByBlocks(run.ctx, dir / "a.txt", dir / "copy.txt");
+    CopyByBlocks(run.ctx, dir / "src/a.txt", dir / "copy.txt");
     EXPECT_EQ(ReadFileBytes(dir / "copy.txt"), "fresh content");
     EXPECT_EQ(ReadFileBytes(dir / "outside.txt"), "must stay");
     EXPECT_FALSE(Exists(leftover));

@@ -244,3 +244,26 @@ TEST(RunBackup, ADestinationRootOfSlashNamesTheSourcesThemselvesAndLeavesThemAlo
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_TRUE(run.LogLines().empty());
 }
+
+TEST(RunBackup, ASourceNamedLikeAPartFileIsInEveryBackup)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    const std::string namedLikePart = PartFileNameFor("a.txt");
+    WriteWithTime(dir / ("src/" + namedLikePart), "a real file");
+    const std::string copies = dir / ("backup" + dir / "src/");
+    FileIdentity firstCopy;
+    for (int run = 1; run <= 4; ++run) {
+        SCOPED_TRACE(run);
+        WriteWithTime(dir / "src/a.txt", "version " + std::to_string(run), SourceTime + 10 * run);
+        RunHarness harness;
+        RunBackup(harness.ctx, dir / "src", dir / "backup");
+        EXPECT_EQ(harness.lastRunFailed, 0);
+        EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "version " + std::to_string(run));
+        ASSERT_TRUE(Exists(copies + namedLikePart));
+        EXPECT_EQ(ReadFileBytes(copies + namedLikePart), "a real file");
+        if (run == 1)
+            firstCopy = IdentityOf(copies + namedLikePart);
+        EXPECT_TRUE(IdentityOf(copies + namedLikePart) == firstCopy) << "neither removed nor copied again";
+    }
+}
