@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/FileContent.h"
 #include "platform/FileDescriptor.h"
+#include "platform/VirtualFileSystem.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -32,6 +33,9 @@ SourceFile OpenSource(const std::string& path)
     SourceFile source{FileDescriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)), {}};
     if (!source.file.valid() || ::fstat(source.file.get(), &source.info) != 0 || !S_ISREG(source.info.st_mode))
         throw Error(FormatMessage("Cannot open file %s", path));
+    // Asked of the open file, since the scan saw only the name: a link can lead there, or be made to.
+    if (platform::IsOnVirtualFileSystem(source.file.get()))
+        throw SourcePassedOver(path);
     return source;
 }
 
@@ -168,6 +172,8 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
         const struct timespec times[2] = {{0, UTIME_OMIT}, source.info.st_mtim};
         ::futimens(copy.fd(), times);
         copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
+    } catch (const SourcePassedOver&) {
+        throw;
     } catch (const std::exception&) {
         throw Error("");
     }

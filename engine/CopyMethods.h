@@ -3,6 +3,7 @@
 #include "engine/RunContext.h"
 
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 
 // The block copy's buffer: one block is read and written between two pumps of the window.
@@ -19,6 +20,14 @@ bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath
 // mixing old and new content never replaces it.
 
 // Every method opens the source for reading only.
+
+// Thrown by a method whose source, once opened, lies on one of the kernel's virtual file systems (a
+// link into /proc or /sys): such a file is never read but passed over, as the scan passes over those
+// folders, and no other method tries it.
+class SourcePassedOver : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // Block by block, pumping the window before each block; abandons the file, without failing, when
 // a stop is requested.

@@ -69,6 +69,8 @@ bool Succeeds(Attempt attempt)
     try {
         attempt();
         return true;
+    } catch (const SourcePassedOver&) {
+        throw;
     } catch (const std::exception&) {
         return false;
     }
@@ -85,8 +87,8 @@ void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const std::strin
     CopyByBlocks(ctx, source, destination);
 }
 
-void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
-                       const std::string& source, const std::string& destination)
+void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
+                    const std::string& source, const std::string& destination)
 {
     if (Succeeds([&] { FirstAttempt(ctx, folders, source, destination); }))
         return;
@@ -102,6 +104,17 @@ void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, Destinati
         return;
     ctx.LastRunFailed = 1;
     AppendToLog(FileFailureText(ctx.Text, source, destination));
+}
+
+// A file on a virtual file system is no data of the user's, like a fifo or a device: it is passed over
+// without a log line, or every run of a tree that holds such a link would be marked failed for ever.
+void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
+                       const std::string& source, const std::string& destination)
+{
+    try {
+        TryEveryMethod(ctx, mount, folders, source, destination);
+    } catch (const SourcePassedOver&) {
+    }
 }
 
 void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)

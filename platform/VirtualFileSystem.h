@@ -2,9 +2,9 @@
 
 namespace platform {
 
-// True when the open folder lies on one of the kernel's virtual file systems (/proc, /sys, cgroups, debugfs and
-// their kind): their "files" are views of the kernel, where a read can block or never end, so a backup never
-// enters them.
+// True when the open folder or file lies on one of the kernel's virtual file systems (/proc, /sys, cgroups, debugfs
+// and their kind): their "files" are views of the kernel, where a read can block or never end, so a backup never
+// enters them nor reads them.
 bool IsOnVirtualFileSystem(int folderDescriptor);
 
 } // namespace platform

@@ -267,3 +267,21 @@ TEST(RunBackup, ASourceNamedLikeAPartFileIsInEveryBackup)
         EXPECT_TRUE(IdentityOf(copies + namedLikePart) == firstCopy) << "neither removed nor copied again";
     }
 }
+
+TEST(RunBackup, ALinkIntoAVirtualFileSystemIsPassedOverNeverCopiedEmpty)
+{
+    if (!Exists("/proc/self/mounts"))
+        GTEST_SKIP() << "no /proc here";
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteWithTime(dir / "src/a.txt", "alpha");
+    ASSERT_EQ(::symlink("/proc/self/mounts", (dir / "src/mtab").c_str()), 0);
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+    const std::string copies = dir / ("backup" + dir / "src/");
+    EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "alpha");
+    EXPECT_FALSE(Exists(copies + "mtab"));
+    EXPECT_TRUE(PartFilesIn(copies).empty());
+    EXPECT_EQ(run.lastRunFailed, 0);
+    EXPECT_TRUE(run.LogLines().empty());
+}
