@@ -8,6 +8,7 @@
 #include "platform/VirtualFileSystem.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <vector>
@@ -70,11 +71,34 @@ void CopyStamp(const SourceFile& source, const PartFile& copy)
     platform::SetStampOrTimeOfOpenFile(copy.fd(), source.info.st_mtim);
 }
 
-bool ChangedSinceOpened(const SourceFile& source)
+bool ChangedSinceOpened(const SourceFile& source, const struct stat& now)
 {
-    struct stat now {};
-    return ::fstat(source.file.get(), &now) != 0 || now.st_size != source.info.st_size
-        || now.st_mtim.tv_sec != source.info.st_mtim.tv_sec || now.st_mtim.tv_nsec != source.info.st_mtim.tv_nsec;
+    return now.st_size != source.info.st_size || now.st_mtim.tv_sec != source.info.st_mtim.tv_sec
+        || now.st_mtim.tv_nsec != source.info.st_mtim.tv_nsec;
+}
+
+// Whether the source still begins with what the copy holds, over the source's length when it was opened.
+bool CopyIsLeadOfSource(const SourceFile& source, const PartFile& copy)
+{
+    std::vector<char> ours(CopyBlockSize);
+    std::vector<char> theirs(CopyBlockSize);
+    for (off_t at = 0; at < source.info.st_size;) {
+        const size_t wanted = static_cast<size_t>(std::min<off_t>(source.info.st_size - at, CopyBlockSize));
+        if (::pread(copy.fd(), ours.data(), wanted, at) != static_cast<ssize_t>(wanted)
+            || ::pread(source.file.get(), theirs.data(), wanted, at) != static_cast<ssize_t>(wanted)
+            || std::memcmp(ours.data(), theirs.data(), wanted) != 0)
+            return false;
+        at += static_cast<off_t>(wanted);
+    }
+    return true;
+}
+
+// A source that only grew while it was read (an appended log or mailbox) still begins with what was
+// copied: the copy is good, of the length the file had when opened and with its stamp of then, so the
+// next run takes the rest. Without this such a file would fail at every run and keep its old copy.
+bool OnlyGrewSinceOpened(const SourceFile& source, const struct stat& now, const PartFile& copy)
+{
+    return now.st_size > source.info.st_size && CopyIsLeadOfSource(source, copy);
 }
 
 // A source written to while it was read can leave a copy that mixes old and new content. Such a copy never
@@ -83,7 +107,11 @@ bool ChangedSinceOpened(const SourceFile& source)
 // opened, so the next run copies the file again.
 void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& sourcePath, const PartFile& copy)
 {
-    if (ChangedSinceOpened(source) && copy.DestinationExists())
+    struct stat now {};
+    const bool known = ::fstat(source.file.get(), &now) == 0;
+    if (known && (!ChangedSinceOpened(source, now) || OnlyGrewSinceOpened(source, now, copy)))
+        return;
+    if (copy.DestinationExists())
         throw Error(FormatMessage("File %s changed while it was being copied", sourcePath));
 }
 
@@ -115,15 +143,15 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
         const ssize_t got = platform::ReadFull(source.file.get(), block.data(), block.size());
         if (got < 0)
             throw Error(FormatMessage("Cannot read file %s", sourcePath));
-        if (!platform::WriteAll(copy.fd(), block.data(), static_cast<size_t>(got)))
+        // What lies past the length when opened was added since: the copy ends there, since reading on
+        // after a file that is still being written could never end.
+        const off_t kept = std::min<off_t>(got, source.info.st_size - copied);
+        if (!platform::WriteAll(copy.fd(), block.data(), static_cast<size_t>(kept)))
             throw Error(FormatMessage("Unable to write to %s", destinationPath));
         if (ctx.StopRequested)
             return; // abandoned: the part file goes with `copy`, the destination stays as it was
-        copied += got;
-        // Grown since it was opened: reading on after a file that is still being written could never end.
-        if (copied > source.info.st_size)
-            throw Error(FormatMessage("File %s grew while it was being copied", sourcePath));
-        if (static_cast<size_t>(got) < block.size())
+        copied += kept;
+        if (kept < got || static_cast<size_t>(got) < block.size())
             break;
     }
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
@@ -163,7 +191,7 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
     try {
         const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
         PartFile copy(destinationPath, sourcePath);
-        if (!platform::CopyWithKernel(source.file.get(), copy.fd()))
+        if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.st_size))
             throw Error("");
         RefuseChangedCopyOverPrevious(source, sourcePath, copy);
         // Like the operating system's copy, the modification time is kept exactly, not as a stamp,

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <limits>
 #include <unistd.h>
 #include <vector>
 
@@ -67,12 +66,15 @@ bool CopyInPieces(int from, int to, off_t length, size_t pieceSize)
     return true;
 }
 
-bool CopyWithKernel(int from, int to)
+bool CopyWithKernel(int from, int to, off_t length)
 {
-    for (;;) {
-        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, KernelCopyChunk, 0);
-        if (copied > 0)
+    for (off_t left = length; left > 0;) {
+        const size_t wanted = std::min<size_t>(static_cast<size_t>(left), KernelCopyChunk);
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, wanted, 0);
+        if (copied > 0) {
+            left -= copied;
             continue;
+        }
         if (copied == 0)
             return true;
         if (errno == EINTR)
@@ -80,8 +82,9 @@ bool CopyWithKernel(int from, int to)
         if (!KernelCopyUnsupported(errno))
             return false;
         // Both offsets stand where the kernel stopped, so reading and writing carries on from there.
-        return CopyInPieces(from, to, std::numeric_limits<off_t>::max(), FallbackPieceSize);
+        return CopyInPieces(from, to, left, FallbackPieceSize);
     }
+    return true;
 }
 
 } // namespace platform

@@ -16,8 +16,9 @@ bool WriteAll(int fd, const char* data, size_t size);
 // pieceSize bytes; stops early where the source ends.
 bool CopyInPieces(int from, int to, off_t length, size_t pieceSize);
 
-// Copies the rest of from to to inside the kernel (copy_file_range), or by reading and writing
-// where the file systems cannot do that.
-bool CopyWithKernel(int from, int to);
+// Copies at most length bytes from the current offset of from to to inside the kernel
+// (copy_file_range), or by reading and writing where the file systems cannot do that; stops early
+// where the source ends.
+bool CopyWithKernel(int from, int to, off_t length);
 
 } // namespace platform
