@@ -10,6 +10,7 @@
 #include <exception>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -163,9 +164,16 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
     ctx.FileCount = 0;
     ctx.TableOverflowed = false;
     ctx.ExcludedFolder = destinationRoot;
-    ScanFolder(ctx, source, "*.*", true);
+    std::vector<UnlistableFolder> unlistable;
+    ScanFolder(ctx, source, "*.*", true, unlistable);
     ctx.View.ShowGauge(ctx.FileCount);
     ctx.LastRunFailed = 0;
+    // A source that cannot be read (a disk unplugged, a folder the user may not list) is a failure: a clean
+    // picture would tell the user for months that files are backed up that are not.
+    for (const UnlistableFolder& folder : unlistable) {
+        ctx.LastRunFailed = 1;
+        AppendToLog(FolderFailureText(ctx.Text, folder.folder, folder.reason));
+    }
     if (ctx.TableOverflowed) {
         ctx.LastRunFailed = 1;
         AppendToLog(TableFullText(ctx.Files.Capacity()));

@@ -230,6 +230,11 @@ std::string FileFailureText(const UiText& text, const std::string& source, const
     return text[UiKey::MErrorCopy] + " " + source + " " + text[UiKey::MErrorsto] + " " + destination;
 }
 
+std::string FolderFailureText(const UiText& text, const std::string& folder, const std::string& reason)
+{
+    return text[UiKey::MErrorCopy] + " " + folder + ": " + reason;
+}
+
 void ViewErrorLog()
 {
     platform::OpenInTextViewer(ErrorLogPath());

@@ -15,6 +15,10 @@ void AppendErrorLog(const std::string& text);
 // The text of a file failure line, from the interface texts as they are now.
 std::string FileFailureText(const UiText& text, const std::string& source, const std::string& destination);
 
+// The text of the line for a source folder that is missing or cannot be listed: the MErrorCopy text,
+// the folder and the system's reason ("... /home/ana/Docs: Permission denied").
+std::string FolderFailureText(const UiText& text, const std::string& folder, const std::string& reason);
+
 // Opens the log in the desktop's text viewer, the path passed whole; failures are silent.
 void ViewErrorLog();
 

@@ -3,6 +3,8 @@
 #include "engine/FileMask.h"
 #include "platform/VirtualFileSystem.h"
 
+#include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,9 +99,9 @@ bool IsHiddenName(const char* name)
 
 class TreeScan {
 public:
-    TreeScan(RunContext& ctx, const std::string& mask, bool recurse)
+    TreeScan(RunContext& ctx, const std::string& mask, bool recurse, std::vector<UnlistableFolder>& unlistable)
         : m_ctx(ctx), m_mask(mask), m_recurse(recurse),
-          m_excluded(IdentityOfFolder(WithoutTrailingSeparators(ctx.ExcludedFolder)))
+          m_excluded(IdentityOfFolder(WithoutTrailingSeparators(ctx.ExcludedFolder))), m_unlistable(unlistable)
     {
     }
 
@@ -107,7 +109,11 @@ public:
     {
         const std::string base = EndsInSeparator(folder) ? folder : folder + "/";
         // An empty folder text names no folder; read as "/" it would back up the whole system.
-        ScanOpenFolder(folder.empty() ? -1 : OpenToEnter(base, FolderOpenFlags), base);
+        if (folder.empty()) {
+            NoteUnlistable(folder, ENOENT);
+            return;
+        }
+        ScanOpenFolder(OpenToEnter(folder, base, FolderOpenFlags, true), base);
     }
 
 private:
@@ -135,10 +141,19 @@ private:
             return;
         DIR* listing = ::fdopendir(descriptor);
         if (!listing) {
+            NoteUnlistable(WithoutTrailingSeparators(base), errno);
             ::close(descriptor);
             return;
         }
-        while (const dirent* entry = ::readdir(listing)) {
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(listing);
+            if (!entry) {
+                // A listing that breaks off (a disk error) leaves the rest of the folder out of the backup.
+                if (errno != 0)
+                    NoteUnlistable(WithoutTrailingSeparators(base), errno);
+                break;
+            }
             if (MustEnd())
                 break;
             switch (KindOf(descriptor, *entry)) {
@@ -162,13 +177,16 @@ private:
     // the path without its trailing "/", which would make the link be followed all the same.
     void ScanSubfolder(const std::string& folder)
     {
-        ScanOpenFolder(OpenToEnter(folder, FolderOpenFlags | O_NOFOLLOW), folder + "/");
+        ScanOpenFolder(OpenToEnter(folder, folder, FolderOpenFlags | O_NOFOLLOW, false), folder + "/");
     }
 
-    // -1 for a folder that cannot be listed or is not to be entered: either way it adds nothing.
-    int OpenToEnter(const std::string& folder, int flags) const
+    // -1 for a folder that cannot be listed or is not to be entered: either way it adds nothing, but one that
+    // cannot be listed is noted. A subfolder gone since the listing, or turned into a file or a link, is not.
+    int OpenToEnter(const std::string& folder, const std::string& path, int flags, bool top)
     {
-        const int descriptor = ::open(folder.c_str(), flags);
+        const int descriptor = ::open(path.c_str(), flags);
+        if (descriptor < 0 && (top || (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)))
+            NoteUnlistable(folder, errno);
         if (descriptor >= 0 && IsNotToBeEntered(descriptor)) {
             ::close(descriptor);
             return -1;
@@ -184,6 +202,11 @@ private:
     }
 
     bool MustEnd() const { return m_ctx.StopRequested || m_ctx.TableOverflowed; }
+
+    void NoteUnlistable(const std::string& folder, int error)
+    {
+        m_unlistable.push_back({folder, std::strerror(error)});
+    }
 
     // The path is built once, straight into the table entry, whose storage a previous run has often left large
     // enough already.
@@ -205,11 +228,19 @@ private:
     const FileMask m_mask;
     const bool m_recurse;
     const FolderIdentity m_excluded;
+    std::vector<UnlistableFolder>& m_unlistable;
 };
 
 } // namespace
 
+void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse,
+                std::vector<UnlistableFolder>& unlistable)
+{
+    TreeScan(ctx, mask, recurse, unlistable).ScanTop(folder);
+}
+
 void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse)
 {
-    TreeScan(ctx, mask, recurse).ScanTop(folder);
+    std::vector<UnlistableFolder> unlistable;
+    ScanFolder(ctx, folder, mask, recurse, unlistable);
 }

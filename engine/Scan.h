@@ -3,6 +3,7 @@
 #include "engine/RunContext.h"
 
 #include <string>
+#include <vector>
 
 // Lists every file below folder depth first into ctx.Files from ctx.FileCount + 1 on: the files of
 // a folder before its subfolders. Files pass when they are regular files or links to regular files;
@@ -10,3 +11,15 @@
 // are not entered. An empty folder text finds nothing. Stops at ctx.StopRequested, and at a full
 // table (ctx.TableOverflowed set).
 void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse);
+
+// A folder of the scan that exists but cannot be listed, or a source folder that is missing.
+struct UnlistableFolder {
+    std::string folder;
+    std::string reason; // the system's words for the error
+};
+
+// As above, and notes in unlistable the source folder when it is missing or cannot be listed, and
+// each folder below it that cannot be listed. A subfolder that is gone or is no folder any more by
+// the time it is entered was not part of the tree and is not noted.
+void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse,
+                std::vector<UnlistableFolder>& unlistable);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 
@@ -156,4 +158,23 @@ TEST(RunBackupFailures, ATreeLargerThanTheTableFailsTheRunAndSaysSo)
         copied += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(copied, 3u);
     run.ExpectIdle();
+}
+
+TEST(RunBackupFailures, AMissingSourceFolderIsLoggedAndFailsTheRunWhileAnEmptyOneIsClean)
+{
+    TempFolder dir;
+    RunHarness run;
+    RunBackup(run.ctx, dir / "unplugged", dir / "backup");
+    EXPECT_EQ(run.lastRunFailed, 1);
+    const auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].ends_with(" " + FolderFailureText(run.text, dir / "unplugged", std::strerror(ENOENT))))
+        << lines[0];
+    run.ExpectIdle();
+
+    MakeFolders(dir / "empty");
+    RunHarness empty;
+    RunBackup(empty.ctx, dir / "empty", dir / "backup");
+    EXPECT_EQ(empty.lastRunFailed, 0);
+    EXPECT_TRUE(empty.LogLines().empty());
 }
