@@ -88,7 +88,7 @@ TEST(CopyByStream, PumpsBetweenPiecesAndAStopKeepsThePreviousCopy)
     run.view.onPump = [&] { run.stopRequested = run.view.pumps == 3; };
     EXPECT_NO_THROW(CopyByStream(run.ctx, dir / "big.bin", dir / "copy.bin"));
     EXPECT_EQ(run.view.pumps, 3);
-    EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), "the previous good copy");
+    EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == "the previous good copy");
     EXPECT_TRUE(PartFilesIn(dir.path()).empty());
 }
 
