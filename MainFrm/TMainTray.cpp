@@ -1,7 +1,7 @@
 // The tray icon, hiding and closing the main window, and the commands of the tray menu.
 #include "MainFrm/TMain.h"
 
-#include "MainFrm/AboutBox.h"
+#include "MainFrm/About/AboutBox.h"
 #include "engine/ErrorLog.h"
 #include "widgets/ProgramIcons.h"
 
