@@ -54,14 +54,13 @@ void TMain::ToolButton12Click(QObject*)
     SetRunButton(UiText[UiKey::Mstop], 4);
     const Profile& profile = ProfileTable[row + 1];
     SetPanelText(2, profile.Name.ToText());
-    const uint64_t generation = m_profileGeneration;
     {
         RunInProgressMark mark(m_runInProgress);
         RunBackup(profile.Source.ToText(), profile.Destination.ToText());
     }
-    // After a reload the item at this row may stand for another profile, or be gone.
-    if (generation == m_profileGeneration)
-        setItemImage(row, LastRunFailed);
+    // The item at the run's position, even after a reload of the list during the run; a list that no
+    // longer has that row gets no picture.
+    setItemImage(row, LastRunFailed);
     SetPanelText(2, std::string());
     SetPanelText(3, std::string());
     flushPanels();

@@ -89,6 +89,29 @@ TEST_F(MainWindowTest, StopClickDuringARunOnlyRequestsTheStop)
     EXPECT_EQ(main.ItemImage(0), 0) << "a stopped run without failures counts as clean";
 }
 
+TEST_F(MainWindowTest, AManualRunMarksItsRowAfterTheListWasReloadedDuringIt)
+{
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "src/a.txt", "alpha");
+    WriteFileBytes(dir / "Items.txt", "Bad;" + (dir / "src") + ";" + (dir / "nodrive/dst") + ";180\r\n" +
+                                          "Other;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n");
+    TMain& main = Start();
+    Select(main, 0);
+    QTimer deleter;
+    QObject::connect(&deleter, &QTimer::timeout, [&] {
+        if (main.RunButtonImage() != 4)
+            return;
+        deleter.stop();
+        Select(main, 1);
+        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        main.ToolButton9->click(); // Delete of the other profile reloads the list
+    });
+    deleter.start(0);
+    main.ToolButton12->click();
+    ASSERT_EQ(main.ListView1->count(), 1);
+    EXPECT_EQ(main.ItemImage(0), 1) << "the failed run's picture, though the list was reloaded";
+}
+
 TEST_F(MainWindowTest, FileMenuDeleteDeletesTheSelectedProfile)
 {
     WriteFileBytes(dir / "Items.txt", "A;/a;/b;1\r\nB;/c;/d;2\r\n");
