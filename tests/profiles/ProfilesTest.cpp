@@ -84,7 +84,7 @@ TEST(SameProfileName, UpperCasesAsciiOnly)
 
 TEST_F(ProfilesTest, MissingFileIsCreatedEmptyAndCountsZero)
 {
-    Load();
+    EXPECT_EQ(LoadProfiles(table, count, list, text), 0u);
     EXPECT_EQ(count, 0);
     EXPECT_TRUE(list.items.empty());
     EXPECT_EQ(Items(), "");
@@ -130,7 +130,9 @@ TEST_F(ProfilesTest, LoadsAtMostAHundredAndDeleteKeepsTheRest)
         content += "P" + std::to_string(i) + ";/s;/d;" + std::to_string(i) + "\n";
     content += "P50;/late;/x;1\n"; // a namesake past the table
     WriteFileBytes(dir / "Items.txt", content);
-    Load();
+    EXPECT_EQ(LoadProfiles(table, count, list, text), 4u) << "the lines not loaded are counted";
+    EXPECT_EQ(UnloadedLinesText(4),
+              "4 lines of " + (dir / "Items.txt") + " after the first 100 were not loaded: their profiles do not run");
     EXPECT_EQ(count, 100);
     EXPECT_EQ(list.items.size(), 100u);
     EXPECT_EQ(table[100].Name.ToText(), "P100");
