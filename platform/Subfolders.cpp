@@ -1,5 +1,7 @@
 #include "platform/Subfolders.h"
 
+#include "platform/Listing.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
@@ -53,7 +55,11 @@ std::vector<std::string> VisibleSubfolders(const std::string& folder)
             names.push_back(name);
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end());
+    // Letter case does not part names that belong together ("Music" beside "movies").
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string upperA = AsciiUpper(a), upperB = AsciiUpper(b);
+        return upperA != upperB ? upperA < upperB : a < b;
+    });
     return names;
 }
 
