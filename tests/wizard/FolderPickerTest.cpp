@@ -15,7 +15,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
 namespace {
 
@@ -77,27 +76,6 @@ std::string WithoutTrailingSlash(std::string path)
     path.pop_back();
     return path;
 }
-
-// $HOME names another folder for the life of the guard.
-class HomeFolderSetTo {
-public:
-    explicit HomeFolderSetTo(const std::string& folder)
-    {
-        if (const char* home = std::getenv("HOME"))
-            m_old = home;
-        ::setenv("HOME", folder.c_str(), 1);
-    }
-    ~HomeFolderSetTo()
-    {
-        if (m_old)
-            ::setenv("HOME", m_old->c_str(), 1);
-        else
-            ::unsetenv("HOME");
-    }
-
-private:
-    std::optional<std::string> m_old;
-};
 
 } // namespace
 
@@ -172,9 +150,11 @@ TEST_F(FolderPicker, HomeComesFirstAndEveryFolderShowsWholeAndIsChosenByItsBytes
     const std::string longName = home / std::string(120, 'n');
     MakeFolders(latin1);
     MakeFolders(longName);
-    HomeFolderSetTo homeHere(WithoutTrailingSlash(home.path()));
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", WithoutTrailingSlash(home.path()).c_str(), 1);
     TWizard wizard({text, result});
-    TfolderSelect picker(text, &wizard);
+    TfolderSelect picker(text, &wizard); // reads the home folder once, as it opens
+    ::setenv("HOME", oldHome.c_str(), 1);
     picker.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
     QTreeView& tree = *picker.ShellTreeView1;
