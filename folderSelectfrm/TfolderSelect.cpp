@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMargins>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -117,15 +118,20 @@ void TfolderSelect::moveEvent(QMoveEvent* event)
 
 void TfolderSelect::FitOuterSize()
 {
+    // Once the user has given the picker a size of their own, it stays.
+    if (!isVisible() || m_sizedByUser)
+        return;
+    if (m_fittedSize && size() != *m_fittedSize) {
+        m_sizedByUser = true;
+        return;
+    }
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
     const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                          outer.bottom() - inner.bottom());
-    // Only a new frame refits, so a size the user dragged the picker to stays.
-    if (!isVisible() || frame == m_fittedFrame)
-        return;
-    m_fittedFrame = frame;
-    resize(OuterSize.shrunkBy(frame));
+    m_fittedSize = OuterSize.shrunkBy(frame);
+    if (size() != *m_fittedSize)
+        resize(*m_fittedSize);
 }
 
 void TfolderSelect::HandInFolder(const std::string& folder)

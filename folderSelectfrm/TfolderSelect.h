@@ -5,9 +5,9 @@
 #include "localisation/UiText.h"
 
 #include <QDialog>
-#include <QMargins>
 #include <QSize>
 
+#include <optional>
 #include <string>
 
 class FolderTreeModel;
@@ -66,5 +66,6 @@ private:
 
     const UiText& m_text;
     FolderTreeModel* m_folders = nullptr;
-    QMargins m_fittedFrame {-1, -1, -1, -1};
+    std::optional<QSize> m_fittedSize; // the size FitOuterSize gave last
+    bool m_sizedByUser = false;
 };
