@@ -140,7 +140,7 @@ private:
     void createTrayIcon();
     void createTimers();
     void relabel();
-    void reloadProfiles();
+    void loadProfilesAtStartUp();
     void setItemImage(int row, int image);
     void flushPanels();
     void hideToTray();

@@ -2,6 +2,7 @@
 #include "MainFrm/TMain.h"
 #include "widgets/WidgetText.h"
 
+#include "engine/ErrorLog.h"
 #include "profiles/Profiles.h"
 #include "wizardfrm/ProfileCommands.h"
 
@@ -27,9 +28,11 @@ QString CaptionFor(const std::string& name)
 
 } // namespace
 
-void TMain::reloadProfiles()
+void TMain::loadProfilesAtStartUp()
 {
-    LoadProfiles(ProfileTable, ProfileCount, *this, UiText);
+    // Lines past the table are kept but never run; the log says so once, without a box.
+    if (const size_t unloaded = LoadProfiles(ProfileTable, ProfileCount, *this, UiText); unloaded > 0)
+        AppendErrorLog(UnloadedLinesText(unloaded));
 }
 
 void TMain::ToolButton9Click(QObject*)

@@ -31,8 +31,10 @@ void TMain::FormCreate()
         }
         LanguageName = ReadAndKeepLanguageName();
         ApplyLanguage(LanguageName);
-        reloadProfiles();
     });
+    // The profiles load even when the settings or language file could not be written (a file the
+    // user protected, a full disk): a caption left untranslated must not stop every backup.
+    guarded([this] { loadProfilesAtStartUp(); });
 }
 
 void TMain::ApplyLanguage(const std::string& name)

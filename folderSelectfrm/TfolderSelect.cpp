@@ -1,13 +1,14 @@
 #include "folderSelectfrm/TfolderSelect.h"
 
 #include "widgets/FormBuilding.h"
+#include "folderSelectfrm/FolderTreeModel.h"
 #include "folderSelectfrm/OpenWizard.h"
-#include "widgets/WidgetText.h"
+#include "platform/Subfolders.h"
 
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMargins>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -23,6 +24,15 @@ std::deque<std::optional<std::string>>& QueuedAnswers()
     return answers;
 }
 
+// The top items of the tree: the user's own folders first, then everything else.
+std::vector<std::string> TreeRoots()
+{
+    const std::string home = platform::HomeFolder();
+    if (home.empty() || home == "/")
+        return {"/"};
+    return {home, "/"};
+}
+
 } // namespace
 
 TfolderSelect::TfolderSelect(const UiText& text, QWidget* parent)
@@ -34,12 +44,7 @@ TfolderSelect::TfolderSelect(const UiText& text, QWidget* parent)
     FormCreate();
 }
 
-TfolderSelect::~TfolderSelect()
-{
-    // The model borrows the icon provider, which as a member dies before the model would as a child.
-    ShellTreeView1->setModel(nullptr);
-    delete m_folders;
-}
+TfolderSelect::~TfolderSelect() = default;
 
 void TfolderSelect::CreateWindow()
 {
@@ -47,27 +52,26 @@ void TfolderSelect::CreateWindow()
     setWindowTitle(QStringLiteral("folderSelect"));
     ApplyDesignFont(this);
     move(301, 115);
-    resize(297, 355);
+    resize(OuterSize); // until the window system tells how wide its frame is
     Label1 = MakeLabel(this, "Label1", {24, 8});
 }
 
 void TfolderSelect::CreateFolderTree()
 {
-    m_folders = new QFileSystemModel(this);
+    m_folders = new FolderTreeModel(TreeRoots(), this);
     m_folders->setObjectName(QStringLiteral("FolderModel"));
-    m_folders->setIconProvider(&m_icons);
-    m_folders->setFilter(QDir::Dirs | QDir::NoDotAndDotDot);
-    // The tree shows the folders as they were when it opened, as a snapshot, not a live view.
-    m_folders->setOption(QFileSystemModel::DontWatchForChanges);
-    m_folders->setRootPath(QStringLiteral("/"));
 
     ShellTreeView1 = new QTreeView(this);
     ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
     ShellTreeView1->setGeometry(16, 32, 249, 249);
     ShellTreeView1->setModel(m_folders);
-    for (int column = 1; column < m_folders->columnCount(); ++column)
-        ShellTreeView1->hideColumn(column);
     ShellTreeView1->header()->hide();
+    // The column grows with the widest folder shown and the tree scrolls sideways to it, so a
+    // long name is read whole rather than cut short.
+    ShellTreeView1->header()->setStretchLastSection(false);
+    ShellTreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    ShellTreeView1->setTextElideMode(Qt::ElideNone);
+    ShellTreeView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ShellTreeView1->setIndentation(19);
     ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -96,7 +100,38 @@ std::string TfolderSelect::SelectedPath() const
     const QModelIndexList selected = ShellTreeView1->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return {};
-    return SystemText(m_folders->filePath(selected.first()));
+    return m_folders->PathOf(selected.first());
+}
+
+void TfolderSelect::showEvent(QShowEvent* event)
+{
+    DialogWithoutDefaultButtons::showEvent(event);
+    FitOuterSize();
+}
+
+void TfolderSelect::moveEvent(QMoveEvent* event)
+{
+    DialogWithoutDefaultButtons::moveEvent(event);
+    // A window manager frames the window after it is shown and moves it as it does.
+    FitOuterSize();
+}
+
+void TfolderSelect::FitOuterSize()
+{
+    // Once the user has given the picker a size of their own, it stays.
+    if (!isVisible() || m_sizedByUser)
+        return;
+    if (m_fittedSize && size() != *m_fittedSize) {
+        m_sizedByUser = true;
+        return;
+    }
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    m_fittedSize = OuterSize.shrunkBy(frame);
+    if (size() != *m_fittedSize)
+        resize(*m_fittedSize);
 }
 
 void TfolderSelect::HandInFolder(const std::string& folder)

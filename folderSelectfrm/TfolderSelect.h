@@ -5,18 +5,22 @@
 #include "localisation/UiText.h"
 
 #include <QDialog>
-#include <QFileIconProvider>
+#include <QSize>
 
+#include <optional>
 #include <string>
 
-class QFileSystemModel;
+class FolderTreeModel;
 class QKeyEvent;
+class QMoveEvent;
+class QShowEvent;
 class QLabel;
 class QPushButton;
 class QTreeView;
 
-// The folder picker: a folder tree from the file system's root. OK writes the chosen folder into
-// SelectedFolder of the open wizard and closes with Accepted; Cancel closes with Rejected.
+// The folder picker: a folder tree with the user's home folder on top, then the file system's
+// root. OK writes the chosen folder into SelectedFolder of the open wizard and closes with
+// Accepted; Cancel closes with Rejected.
 class TfolderSelect : public DialogWithoutDefaultButtons {
     Q_OBJECT
 
@@ -41,18 +45,27 @@ public:
     static void ClearAnswers();
     static int QueuedAnswerCount();
 
+    // The picker's size with its window frame, as the window system draws it.
+    static constexpr QSize OuterSize {297, 355};
+
     QLabel* Label1 = nullptr;
     QTreeView* ShellTreeView1 = nullptr;
     QPushButton* Bmeta = nullptr;
     QPushButton* dxButton3 = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
 private:
     void CreateWindow();
+    void FitOuterSize();
     void CreateFolderTree();
     void CreateButtons();
     void HandInFolder(const std::string& folder);
 
     const UiText& m_text;
-    QFileIconProvider m_icons;
-    QFileSystemModel* m_folders = nullptr;
+    FolderTreeModel* m_folders = nullptr;
+    std::optional<QSize> m_fittedSize; // the size FitOuterSize gave last
+    bool m_sizedByUser = false;
 };

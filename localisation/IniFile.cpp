@@ -42,9 +42,12 @@ void WriteIniString(const std::string& path, const std::string& section, const s
             throw UnableToWrite(path);
         }
     }
-    // Whatever else stands at the path (a folder, a fifo) makes the write below fail.
+    // Whatever else stands at the path (a folder, a fifo) makes the write below fail. A file that
+    // we may not write is refused as such, so the user learns why and that it was left as it is.
     try {
         platform::WriteWholeFile(path, IniContentWithValue(content, section, key, value));
+    } catch (const platform::FileNotWritable&) {
+        throw;
     } catch (const Error&) {
         throw UnableToWrite(path);
     }

@@ -11,6 +11,7 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
 
 // Writes value under key of section in the INI file at path by the rules of IniContentWithValue,
 // creating the file when it is missing. The new content has reached the file when this returns.
-// Throws Error("Unable to write to <path>") when the file cannot be read back or written.
+// Throws Error("Cannot create file <path>") when the file exists but we may not write it (nothing
+// is changed then), and Error("Unable to write to <path>") when it cannot be read back or written.
 void WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value);

@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,21 +42,66 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-void WriteInPlace(const std::string& path, std::string_view bytes)
+void WriteInPlace(const std::string& target, const std::string& path, std::string_view bytes)
 {
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!fd.valid())
         throw Error(FormatMessage(CannotCreate, path));
     if (!WriteAll(fd.get(), bytes) || ::close(fd.release()) != 0)
         throw Error(FormatMessage(UnableToWrite, path));
 }
 
-std::string TemporaryNameFor(const std::string& path)
+std::string FolderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + ".dupliqa-new";
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string TemporaryNameFor(const std::string& path)
+{
+    const std::string folder = FolderOf(path);
+    return folder + "." + path.substr(folder.size()) + ".dupliqa-new";
+}
+
+// The file that a write to path lands in: symbolic links followed to their end, so that a link
+// keeps naming the file it named and that file gets the new content. A dangling link gives the
+// file it names, which the write then creates. A loop of links cannot be written through.
+std::string WriteTarget(const std::string& path)
+{
+    constexpr int MaxLinkHops = 40; // as many as the kernel follows in one path
+    std::string target = path;
+    for (int hop = 0; hop < MaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return target;
+        char link[PATH_MAX];
+        const ssize_t length = ::readlink(target.c_str(), link, sizeof link);
+        if (length <= 0 || static_cast<size_t>(length) == sizeof link)
+            break;
+        const std::string to(link, static_cast<size_t>(length));
+        target = to.front() == '/' ? to : FolderOf(target) + to;
+    }
+    throw Error(FormatMessage(CannotCreate, path));
+}
+
+// Whether we may change the file: what the kernel allows us (mode, owner, access lists, a
+// read-only mount, the immutable flag), and never a file whose mode lets nobody write it. The
+// kernel lets root write such a file, but a mode without any write bit is how a user says "keep
+// this as it is", and root honours that here as careful editors do.
+bool MayWrite(const std::string& path, const struct stat& info)
+{
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
+        && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+// A new file takes the old one's mode and owner. Where we cannot give it the owner (a file of
+// someone else's that we may write), replacing the file would take it from its owner.
+bool TakeOverModeAndOwner(int fd, const struct stat& old)
+{
+    ::fchmod(fd, old.st_mode & 07777);
+    if (old.st_uid == ::geteuid() && old.st_gid == ::getegid())
+        return true;
+    return ::fchown(fd, old.st_uid, old.st_gid) == 0 && ::fchmod(fd, old.st_mode & 07777) == 0;
 }
 
 } // namespace
@@ -123,26 +169,31 @@ std::vector<std::string> ReadLines(const std::string& path)
 
 void WriteWholeFile(const std::string& path, std::string_view bytes)
 {
+    const std::string target = WriteTarget(path);
     struct stat old {};
-    const bool existed = ::stat(path.c_str(), &old) == 0;
+    const bool existed = ::stat(target.c_str(), &old) == 0;
     if (existed && !S_ISREG(old.st_mode))
         throw Error(FormatMessage(CannotCreate, path));
+    if (existed && !MayWrite(target, old))
+        throw FileNotWritable(FormatMessage(CannotCreate, path));
 
-    const std::string temporary = TemporaryNameFor(path);
+    const std::string temporary = TemporaryNameFor(target);
     FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.valid() && existed && !TakeOverModeAndOwner(fd.get(), old)) {
+        ::close(fd.release());
+        ::unlink(temporary.c_str());
+    }
     if (!fd.valid()) {
         // A folder that takes no new file may still hold a writable file.
-        WriteInPlace(path, bytes);
+        WriteInPlace(target, path, bytes);
         return;
     }
-    if (existed)
-        ::fchmod(fd.get(), old.st_mode & 07777);
     const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     if (!written || ::close(fd.release()) != 0) {
         ::unlink(temporary.c_str());
         throw Error(FormatMessage(UnableToWrite, path));
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         if (errno == ENOENT || errno == ENOTDIR)
             throw Error(FormatMessage(CannotCreate, path));

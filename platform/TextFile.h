@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,11 +21,21 @@ std::string ReadWholeFile(const std::string& path);
 // Reads a file whole into lines by the rules of SplitLines.
 std::vector<std::string> ReadLines(const std::string& path);
 
-// Replaces the file's content by bytes. The new content goes to a temporary file in the same
-// folder first and is renamed over the old one, so a full disk or a crash never leaves a file
-// half written; where the folder takes no new file the file is rewritten in place.
-// Throws Error("Cannot create file <path>") when the file cannot be opened for writing, and
-// Error("Unable to write to <path>") when writing fails.
+// A write refused because the file itself may not be written by us; nothing was changed.
+class FileNotWritable : public Error {
+public:
+    using Error::Error;
+};
+
+// Replaces the file's content by bytes. A symbolic link is followed to the file it names, which
+// gets the content; the link stays. The new content goes to a temporary file beside that file
+// first and is renamed over it, so a full disk or a crash never leaves a file half written; where
+// the folder takes no new file, or the new file could not keep the old one's owner, the file is
+// rewritten in place.
+// Throws FileNotWritable("Cannot create file <path>") when the file exists but we may not write it
+// (its mode gives no one write access, or the system refuses us), Error("Cannot create file
+// <path>") when it cannot be opened for writing, and Error("Unable to write to <path>") when
+// writing fails.
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Writes lines, each ended by CR LF, as WriteWholeFile does.

@@ -30,7 +30,7 @@ std::string ItemsPath()
     return platform::ExeFolder() + "Items.txt";
 }
 
-void LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list, const UiText& text)
+size_t LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list, const UiText& text)
 {
     ProfileCount = 0;
     list.ClearItems();
@@ -38,7 +38,8 @@ void LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileList
     if (!platform::PathExists(path))
         platform::WriteLines(path, {});
     // Lines past the table stay in the file untouched; every writer keeps them.
-    for (const std::string& line : platform::ReadLines(path)) {
+    const std::vector<std::string> lines = platform::ReadLines(path);
+    for (const std::string& line : lines) {
         if (ProfileCount == MaxProfiles)
             break;
         list.AddItem(GetField(line, 1), 0);
@@ -51,6 +52,13 @@ void LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileList
         profile.Countdown = profile.Interval;
     }
     list.SetCountText(std::to_string(ProfileCount) + " " + text[UiKey::Mprofile]);
+    return lines.size() - static_cast<size_t>(ProfileCount);
+}
+
+std::string UnloadedLinesText(size_t unloaded)
+{
+    return std::to_string(unloaded) + " lines of " + ItemsPath() + " after the first " + std::to_string(MaxProfiles)
+        + " were not loaded: their profiles do not run";
 }
 
 void DeleteProfileLine(const std::string& name)

@@ -5,6 +5,7 @@
 #include "profiles/Profile.h"
 #include "profiles/ProfileListView.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,9 +19,13 @@ bool SameProfileName(const std::string& a, const std::string& b);
 std::string ItemsPath();
 
 // Rebuilds ProfileTable, ProfileCount, the list and the count text from Items.txt. At most
-// MaxProfiles lines are loaded; lines beyond stay in the file untouched.
+// MaxProfiles lines are loaded; lines beyond stay in the file untouched. Returns how many lines
+// were not loaded.
 // Throws Error("Cannot open file <path>") when Items.txt cannot be read (table and list then empty).
-void LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list, const UiText& text);
+size_t LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list, const UiText& text);
+
+// The log line that tells of lines of Items.txt that were not loaded, so never run.
+std::string UnloadedLinesText(size_t unloaded);
 
 // Removes the last line of Items.txt whose name field equals name; writes the file back.
 void DeleteProfileLine(const std::string& name);

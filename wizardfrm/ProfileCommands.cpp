@@ -1,6 +1,7 @@
 #include "wizardfrm/ProfileCommands.h"
 
 #include "widgets/WidgetText.h"
+#include "platform/Error.h"
 #include "platform/TextFile.h"
 #include "profiles/Profiles.h"
 #include "wizardfrm/TWizard.h"
@@ -12,8 +13,8 @@
 #include <vector>
 
 const char* const ProfileTableFullMessage =
-    "No more profiles can be added: the list already holds 100 profiles, the most it can keep. "
-    "Delete a profile to make room for a new one.";
+    "Δεν μπορεί να προστεθεί νέο προφίλ: το αρχείο Items.txt έχει ήδη %s προφίλ και το πρόγραμμα "
+    "κρατά έως 100. Διαγράψτε προφίλ ώστε να μείνουν λιγότερα από 100.";
 
 namespace {
 
@@ -60,6 +61,13 @@ std::optional<int32_t> FirstProfileNamed(const ProfileCommandContext& context, c
     return std::nullopt;
 }
 
+// The refusal names the file's own count: in a file longer than the table, deleting a profile
+// from the list brings the next line into the table and makes no room.
+void RefuseFullTable(const ProfileCommandContext& context, size_t linesInFile)
+{
+    context.dialogs.ShowMessage(FormatMessage(ProfileTableFullMessage, std::to_string(linesInFile)));
+}
+
 void ReloadProfiles(const ProfileCommandContext& context)
 {
     LoadProfiles(context.ProfileTable, context.ProfileCount, context.list, context.text);
@@ -71,7 +79,7 @@ void NewProfileCommand(const ProfileCommandContext& context)
 {
     // Refused before the wizard opens, so nobody fills in a profile that cannot be kept.
     if (context.ProfileCount >= MaxProfiles) {
-        context.dialogs.ShowMessage(ProfileTableFullMessage);
+        RefuseFullTable(context, platform::ReadLines(ItemsPath()).size());
         return;
     }
     RunWizard(context, std::nullopt);
@@ -87,7 +95,7 @@ void NewProfileCommand(const ProfileCommandContext& context)
     std::vector<std::string> lines = platform::ReadLines(path);
     // The file may have grown behind the table's back; a line past the table would never load.
     if (lines.size() >= static_cast<size_t>(MaxProfiles)) {
-        context.dialogs.ShowMessage(ProfileTableFullMessage);
+        RefuseFullTable(context, lines.size());
         return;
     }
     lines.push_back(ProfileLine(result));

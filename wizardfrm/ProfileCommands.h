@@ -30,5 +30,5 @@ void NewProfileCommand(const ProfileCommandContext& context);
 // Throws as NewProfileCommand does.
 void EditProfileCommand(const ProfileCommandContext& context);
 
-// What New says when the table holds MaxProfiles profiles.
+// What New says when the table holds MaxProfiles profiles; %s is the number of lines of Items.txt.
 extern const char* const ProfileTableFullMessage;

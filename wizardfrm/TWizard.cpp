@@ -14,7 +14,8 @@
 #include <QPushButton>
 
 const char* const UnusableFolderMessage =
-    "The folder %s cannot be used: a profile cannot store a folder whose path holds \";\" or a line break";
+    "Ο φάκελος %s δεν μπορεί να χρησιμοποιηθεί: ένα προφίλ δεν μπορεί να κρατήσει φάκελο που η "
+    "διαδρομή του περιέχει \";\" ή αλλαγή γραμμής";
 
 TWizard::TWizard(const WizardContext& context, QWidget* parent)
     : DialogWithoutDefaultButtons(parent),

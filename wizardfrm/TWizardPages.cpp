@@ -10,6 +10,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+// An edit that takes the focus has its whole text selected, so typing replaces what it held
+// rather than adding to it.
+void FocusWithTextSelected(QLineEdit* edit)
+{
+    edit->setFocus();
+    edit->selectAll();
+}
+
+} // namespace
+
 void TWizard::ShowPage(int32_t page)
 {
     switch (page) {
@@ -63,7 +75,7 @@ void TWizard::ShowSourcePage()
     GroupBox1->hide();
     Bprin->setEnabled(true);
     Bmeta->setEnabled(true);
-    Esource->setFocus();
+    FocusWithTextSelected(Esource);
 }
 
 void TWizard::ShowDestinationPage()
@@ -81,7 +93,7 @@ void TWizard::ShowDestinationPage()
     GroupBox1->hide();
     Bprin->setEnabled(true);
     Bmeta->setEnabled(true);
-    Edestination->setFocus();
+    FocusWithTextSelected(Edestination);
 }
 
 void TWizard::ShowIntervalPage()
@@ -92,7 +104,7 @@ void TWizard::ShowIntervalPage()
     Edit1->show();
     Ename->hide();
     Bmeta->setText(WidgetText(m_text[UiKey::Wizard4]));
-    Edit1->setFocus();
+    FocusWithTextSelected(Edit1);
 }
 
 void TWizard::ShowNamePage()
@@ -103,5 +115,5 @@ void TWizard::ShowNamePage()
     Edit1->hide();
     Ename->show();
     Bmeta->setText(WidgetText(m_text[UiKey::Wizard6]));
-    Ename->setFocus();
+    FocusWithTextSelected(Ename);
 }

@@ -149,7 +149,8 @@ inline std::string AsciiUpper(std::string text)
 
 inline bool IsValidUtf8(const std::string& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless, so that a sequence cut short at the end counts as the error it is.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString ignored = decoder(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
     return !decoder.hasError();
 }

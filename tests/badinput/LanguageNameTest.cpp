@@ -70,8 +70,8 @@ TEST_F(BadInputTest, LanguageNamesWithPathsReadAndWriteOnlyInsideTheExeFolder)
 }
 
 // A name too long for a file name: the language file cannot be written, which is reported once in the standard
-// error box; start-up stops there (as when the settings cannot be written), so no profile is loaded, and
-// Items.txt and everything outside the exe folder stay as they were.
+// error box; the profiles still load (as when the settings cannot be written), and Items.txt and everything
+// outside the exe folder stay as they were.
 TEST_F(BadInputTest, LanguageNameTooLongForAFileIsReportedAndLosesNothing)
 {
     const std::string name(300, 'a');
@@ -79,7 +79,7 @@ TEST_F(BadInputTest, LanguageNameTooLongForAFileIsReportedAndLosesNothing)
     WriteFileBytes(exe("Items.txt"), "A;/a;/b;1\r\n");
     TMain& main = Start();
     EXPECT_EQ(ErrorBoxes(), std::vector<std::string> { "Unable to write to " + exe(name + ".Lang") + "." });
-    EXPECT_EQ(main.ProfileCount, 0);
+    EXPECT_EQ(main.ProfileCount, 1);
     EXPECT_EQ(ReadFileBytes(exe("Items.txt")), "A;/a;/b;1\r\n");
     EXPECT_EQ(FilesIn(exe("")), (std::set<std::string> { "Dupliqa.ini", "Items.txt" }));
 }

@@ -68,6 +68,24 @@ TEST(IniFile, WhatIsNoRegularFileReadsAsEmptyAndCannotBeWritten)
     EXPECT_EQ(WriteFailure(inMissingFolder, "k", "v"), "Unable to write to " + inMissingFolder);
 }
 
+TEST(IniFile, AProtectedFileIsRefusedAndALinkIsWrittenThrough)
+{
+    TempFolder dir;
+    const std::string path = dir / "Dupliqa.ini";
+    WriteFileBytes(path, "[Language]\r\nLanguage=Greek\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(WriteFailure(path, "Language", "English"), "Cannot create file " + path); // root too
+    EXPECT_EQ(ReadFileBytes(path), "[Language]\r\nLanguage=Greek\r\n");
+
+    const std::string link = dir / "English.Lang";
+    ASSERT_EQ(::symlink("shared.Lang", link.c_str()), 0);
+    WriteIniString(link, "Language", "Mrun", "Run");
+    EXPECT_EQ(ReadFileBytes(dir / "shared.Lang"), "[Language]\r\nMrun=Run\r\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
 TEST(IniFile, AnUnwritableFileOrFolderFailsTheWriteAndKeepsTheContent)
 {
     TempFolder dir;
@@ -78,9 +96,9 @@ TEST(IniFile, AnUnwritableFileOrFolderFailsTheWriteAndKeepsTheContent)
         ImmutableFlag frozen(path);
         if (!frozen.applied())
             GTEST_SKIP() << ImmutableFlagRefused;
-        EXPECT_EQ(WriteFailure(path, "k", "new"), "Unable to write to " + path);
+        EXPECT_EQ(WriteFailure(path, "k", "new"), "Cannot create file " + path);
         // Even a write that would change nothing must reach the file, so it fails too.
-        EXPECT_EQ(WriteFailure(path, "k", "old"), "Unable to write to " + path);
+        EXPECT_EQ(WriteFailure(path, "k", "old"), "Cannot create file " + path);
         EXPECT_EQ(ReadIniString(path, "Language", "k", ""), "old");
     }
     EXPECT_EQ(ReadFileBytes(path), before);

@@ -312,7 +312,7 @@ TEST_F(LanguageFiles, AnUnwritableLanguageFileStopsTheSameWayAndStaysAsItWas)
         ImmutableFlag frozen(path);
         if (!frozen.applied())
             GTEST_SKIP() << ImmutableFlagRefused;
-        EXPECT_EQ(LoadFailure("Fixed", uiText), "Unable to write to " + path);
+        EXPECT_EQ(LoadFailure("Fixed", uiText), "Cannot create file " + path);
     }
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(uiText[UiKey::Error1], "Own");
@@ -328,7 +328,7 @@ TEST_F(LanguageFiles, AnUnwritableSettingsFileStopsBeforeAnyTextIsRead)
     ImmutableFlag frozen(SettingsPath());
     if (!frozen.applied())
         GTEST_SKIP() << ImmutableFlagRefused;
-    EXPECT_EQ(LoadFailure("Deutsch", uiText), "Unable to write to " + SettingsPath());
+    EXPECT_EQ(LoadFailure("Deutsch", uiText), "Cannot create file " + SettingsPath());
     EXPECT_EQ(uiText[UiKey::Error1], "");
     EXPECT_FALSE(platform::PathExists(LanguageFilePath("Deutsch")));
 }

@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 #include "platform/Cp1253.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 TEST_F(MainWindowTest, FirstStartCreatesSettingsAndLanguageAndShowsBuiltInTexts)
@@ -70,6 +71,26 @@ TEST_F(MainWindowTest, ProfilesFromItemsFileFillTheList)
     EXPECT_EQ(Text(main.StatusBar1[0]), "3  Προφίλ(ς)");
 }
 
+TEST_F(MainWindowTest, LinesPastTheTableAreCountedInOneLogLineWithoutABox)
+{
+    std::string lines;
+    for (int n = 1; n <= 103; ++n)
+        lines += "P" + std::to_string(n) + ";/s;/d;60\r\n";
+    WriteFileBytes(dir / "Items.txt", lines);
+    TMain& main = Start();
+    EXPECT_EQ(main.ProfileCount, 100);
+    const std::string log = ReadFileBytes(dir / "Error.log");
+    EXPECT_NE(log.find(" 3 lines of " + (dir / "Items.txt") + " after the first 100 were not loaded"), std::string::npos)
+        << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << "one line";
+    EXPECT_TRUE(MessageBoxes::History().empty());
+
+    window.reset();
+    WriteFileBytes(dir / "Items.txt", "Docs;/a;/b;180\r\n");
+    Start();
+    EXPECT_EQ(ReadFileBytes(dir / "Error.log"), log) << "a file the table holds whole logs nothing";
+}
+
 TEST_F(MainWindowTest, ViewStylesCheckOnlyTheirOwnItem)
 {
     TMain& main = Start();
@@ -124,7 +145,7 @@ TEST_F(MainWindowTest, UnwritableExeFolderIsReportedAndTheProgramCarriesOn)
     TMain& main = Start();
     EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"Unable to write to " + (dir / "Dupliqa.ini") + "."});
     EXPECT_EQ(MessageBoxes::History().back().title, "Dupliqa");
-    EXPECT_EQ(main.ProfileCount, 0) << "the profiles are not loaded after the failure";
+    EXPECT_EQ(main.ProfileCount, 1) << "the profiles load, so the backups go on";
     EXPECT_EQ(Text(main.ToolButton8), "Δημιουργία");
     EXPECT_FALSE(main.isHidden() && main.Quitting());
 }

@@ -7,6 +7,9 @@
 
 #include <deque>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 class FakeList : public ProfileListView {
@@ -81,7 +84,7 @@ TEST(SameProfileName, UpperCasesAsciiOnly)
 
 TEST_F(ProfilesTest, MissingFileIsCreatedEmptyAndCountsZero)
 {
-    Load();
+    EXPECT_EQ(LoadProfiles(table, count, list, text), 0u);
     EXPECT_EQ(count, 0);
     EXPECT_TRUE(list.items.empty());
     EXPECT_EQ(Items(), "");
@@ -127,7 +130,9 @@ TEST_F(ProfilesTest, LoadsAtMostAHundredAndDeleteKeepsTheRest)
         content += "P" + std::to_string(i) + ";/s;/d;" + std::to_string(i) + "\n";
     content += "P50;/late;/x;1\n"; // a namesake past the table
     WriteFileBytes(dir / "Items.txt", content);
-    Load();
+    EXPECT_EQ(LoadProfiles(table, count, list, text), 4u) << "the lines not loaded are counted";
+    EXPECT_EQ(UnloadedLinesText(4),
+              "4 lines of " + (dir / "Items.txt") + " after the first 100 were not loaded: their profiles do not run");
     EXPECT_EQ(count, 100);
     EXPECT_EQ(list.items.size(), 100u);
     EXPECT_EQ(table[100].Name.ToText(), "P100");
@@ -185,4 +190,39 @@ TEST_F(ProfilesTest, ReloadResetsCountdownsAndPictures)
     EXPECT_TRUE(table[1].Countdown.IsText());
     EXPECT_EQ(table[1].Countdown.ToText(), "7");
     EXPECT_EQ(list.items[0].second, 0);
+}
+
+TEST_F(ProfilesTest, DeleteRefusesAProtectedFileEvenAsRoot)
+{
+    const std::string path = dir / "Items.txt";
+    WriteFileBytes(path, "A;/a;/b;1\r\nB;/c;/d;2\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    Load();
+    list.selected = "A";
+    try {
+        DeleteSelectedProfile(table, count, list, text, dialogs);
+        FAIL() << "a file that nobody may write must not be replaced";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + path);
+    }
+    EXPECT_EQ(Items(), "A;/a;/b;1\r\nB;/c;/d;2\r\n");
+    EXPECT_EQ(count, 2);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0444u);
+}
+
+TEST_F(ProfilesTest, DeleteWritesThroughALinkedFile)
+{
+    MakeFolders(dir / "sync");
+    WriteFileBytes(dir / "sync/Items.txt", "A;/a;/b;1\r\nB;/c;/d;2\r\n");
+    ASSERT_EQ(::symlink("sync/Items.txt", (dir / "Items.txt").c_str()), 0);
+    Load();
+    list.selected = "A";
+    DeleteSelectedProfile(table, count, list, text, dialogs);
+    EXPECT_EQ(ReadFileBytes(dir / "sync/Items.txt"), "B;/c;/d;2\r\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat((dir / "Items.txt").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
+    EXPECT_EQ(count, 1);
 }

@@ -1,54 +1,81 @@
 #include "WizardTestSupport.h"
 
+#include "folderSelectfrm/FolderTreeModel.h"
 #include "folderSelectfrm/TfolderSelect.h"
+#include "platform/Subfolders.h"
 #include "wizardfrm/TWizard.h"
 
-#include <QFileIconProvider>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
 
+// Clicks the row of index in the picker's tree with button, scrolled into view first.
+void ClickRow(TfolderSelect& picker, const QPersistentModelIndex& index, Qt::MouseButton button)
+{
+    QTreeView& tree = *picker.ShellTreeView1;
+    tree.scrollTo(index);
+    // The row may be wider than the tree: its visible part is what the user clicks.
+    const auto shown = [&] { return tree.visualRect(index).intersected(tree.viewport()->rect()); };
+    ASSERT_TRUE(WaitFor([&] { return !shown().isEmpty(); }));
+    QTest::mouseClick(tree.viewport(), button, {}, shown().center());
+}
+
+// The child of parent that the tree shows with caption, once parent is opened.
+QModelIndex ChildShown(QTreeView& tree, const QModelIndex& parent, const QString& caption)
+{
+    tree.expand(parent);
+    QModelIndex found;
+    WaitFor([&] {
+        for (int row = 0; row < tree.model()->rowCount(parent) && !found.isValid(); ++row)
+            if (tree.model()->index(row, 0, parent).data().toString() == caption)
+                found = tree.model()->index(row, 0, parent);
+        return found.isValid();
+    });
+    return found;
+}
+
 class FolderPicker : public WizardTestBase {
 protected:
-    QFileSystemModel& Folders(TfolderSelect& picker)
+    FolderTreeModel& Folders(TfolderSelect& picker)
     {
-        return *qobject_cast<QFileSystemModel*>(picker.ShellTreeView1->model());
+        return *qobject_cast<FolderTreeModel*>(picker.ShellTreeView1->model());
     }
 
-    // The names the tree shows below folder, once it has read them.
-    QStringList ShownBelow(TfolderSelect& picker, const std::string& folder, int expected)
+    // The names the tree shows below folder once it is opened.
+    QStringList ShownBelow(TfolderSelect& picker, const std::string& folder)
     {
-        QFileSystemModel& model = Folders(picker);
-        const QModelIndex index = model.index(QString::fromStdString(folder));
-        picker.ShellTreeView1->expand(index);
+        FolderTreeModel& model = Folders(picker);
+        const QModelIndex index = model.IndexOf(folder);
         model.fetchMore(index);
-        WaitFor([&] { return model.rowCount(index) >= expected; });
-        QTest::qWait(100); // anything that should not be there has had time to arrive too
         QStringList names;
         for (int row = 0; row < model.rowCount(index); ++row)
-            names << model.fileName(model.index(row, 0, index));
-        names.sort();
+            names << model.index(row, 0, index).data().toString();
         return names;
     }
 
     // Clicks the folder's row in the tree with button, as the user does.
     void ClickFolder(TfolderSelect& picker, const std::string& folder, Qt::MouseButton button)
     {
-        const QPersistentModelIndex index = Folders(picker).index(QString::fromStdString(folder));
+        const QPersistentModelIndex index = Folders(picker).IndexOf(folder);
         ASSERT_TRUE(index.isValid());
-        picker.ShellTreeView1->scrollTo(index);
-        ASSERT_TRUE(WaitFor([&] { return !picker.ShellTreeView1->visualRect(index).isEmpty(); }));
-        QTest::mouseClick(picker.ShellTreeView1->viewport(), button, {},
-                          picker.ShellTreeView1->visualRect(index).center());
+        ClickRow(picker, index, button);
     }
 };
+
+std::string WithoutTrailingSlash(std::string path)
+{
+    path.pop_back();
+    return path;
+}
 
 } // namespace
 
@@ -57,7 +84,6 @@ TEST_F(FolderPicker, WindowAndControlsAsDesigned)
     text[UiKey::LFolderSelect] = "Διάλεξε & φάκελο";
     TfolderSelect picker(text);
     EXPECT_EQ(picker.windowTitle(), QStringLiteral("folderSelect"));
-    EXPECT_EQ(picker.size(), QSize(297, 355));
     EXPECT_EQ(picker.pos(), QPoint(301, 115));
     EXPECT_NE(picker.minimumSize(), picker.maximumSize()) << "the picker can be resized";
     const Qt::WindowFlags flags = picker.windowFlags();
@@ -82,24 +108,23 @@ TEST_F(FolderPicker, WindowAndControlsAsDesigned)
         EXPECT_NE(picker.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
 }
 
-TEST_F(FolderPicker, TheTreeStartsCollapsedAtTheRootWithFolderIconsOnWhite)
+TEST_F(FolderPicker, TheTreeStartsCollapsedAtHomeThenTheRootWithFolderIconsOnWhite)
 {
     TfolderSelect picker(text);
-    QFileSystemModel& model = Folders(picker);
+    FolderTreeModel& model = Folders(picker);
     QTreeView& tree = *picker.ShellTreeView1;
-    ASSERT_EQ(model.rowCount(), 1);
-    const QModelIndex root = model.index(0, 0);
-    EXPECT_EQ(model.filePath(root), QStringLiteral("/"));
-    EXPECT_FALSE(tree.isExpanded(root));
+    const std::string home = platform::HomeFolder();
+    ASSERT_EQ(model.rowCount(), home == "/" ? 1 : 2);
+    EXPECT_EQ(model.PathOf(model.index(0, 0)), home);
+    EXPECT_EQ(model.PathOf(model.index(model.rowCount() - 1, 0)), "/");
+    for (int row = 0; row < model.rowCount(); ++row) {
+        EXPECT_FALSE(tree.isExpanded(model.index(row, 0)));
+        EXPECT_FALSE(model.index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+        EXPECT_FALSE(model.flags(model.index(row, 0)) & Qt::ItemIsEditable);
+    }
     EXPECT_EQ(tree.indentation(), 19);
     EXPECT_EQ(tree.palette().color(QPalette::Base), QColor(Qt::white));
     EXPECT_TRUE(tree.isHeaderHidden());
-    for (int column = 1; column < model.columnCount(); ++column)
-        EXPECT_TRUE(tree.isColumnHidden(column)) << column;
-    EXPECT_NE(dynamic_cast<QFileIconProvider*>(model.iconProvider()), nullptr);
-    EXPECT_FALSE(model.data(root, Qt::DecorationRole).value<QIcon>().isNull());
-    EXPECT_EQ(model.filter(), QDir::Dirs | QDir::NoDotAndDotDot);
-    EXPECT_TRUE(model.isReadOnly());
 }
 
 TEST_F(FolderPicker, ShowsFoldersOnlyAndNoHiddenOnes)
@@ -110,12 +135,62 @@ TEST_F(FolderPicker, ShowsFoldersOnlyAndNoHiddenOnes)
     MakeFolders(root / ".cache");
     WriteFileBytes(root / "notes.txt", "x");
     std::filesystem::create_symlink(root / "notes.txt", root / "link-to-file");
+    std::filesystem::create_directory_symlink(root / "Music", root / "link-to-folder");
 
     TfolderSelect picker(text);
     picker.show();
-    std::string folder = root.path();
-    folder.pop_back();
-    EXPECT_EQ(ShownBelow(picker, folder, 2), (QStringList{QStringLiteral("Music"), QStringLiteral("Έγγραφα")}));
+    EXPECT_EQ(ShownBelow(picker, WithoutTrailingSlash(root.path())),
+              (QStringList{QStringLiteral("link-to-folder"), QStringLiteral("Music"), QStringLiteral("Έγγραφα")}));
+}
+
+TEST_F(FolderPicker, HomeComesFirstAndEveryFolderShowsWholeAndIsChosenByItsBytes)
+{
+    TempFolder home;
+    const std::string latin1 = home / "caf\xE9"; // not UTF-8: a name from an older system
+    const std::string longName = home / std::string(120, 'n');
+    MakeFolders(latin1);
+    MakeFolders(longName);
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", WithoutTrailingSlash(home.path()).c_str(), 1);
+    TWizard wizard({text, result});
+    TfolderSelect picker(text, &wizard); // reads the home folder once, as it opens
+    ::setenv("HOME", oldHome.c_str(), 1);
+    picker.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
+    QTreeView& tree = *picker.ShellTreeView1;
+    QAbstractItemModel& model = *tree.model();
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.index(0, 0).data().toString(), QString::fromUtf8(WithoutTrailingSlash(home.path())));
+    EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("/"));
+
+    const QPersistentModelIndex wide = ChildShown(tree, model.index(0, 0), QString(120, u'n'));
+    ASSERT_TRUE(wide.isValid());
+    tree.scrollTo(wide);
+    QCoreApplication::processEvents();
+    EXPECT_GT(tree.horizontalScrollBar()->maximum(), 0) << "a long name scrolls sideways";
+    EXPECT_GT(tree.columnWidth(0), tree.viewport()->width());
+
+    const QPersistentModelIndex cafe = ChildShown(tree, model.index(0, 0), QStringLiteral("caf") + QChar(0xDCE9));
+    ASSERT_TRUE(cafe.isValid()) << "a folder whose name is not UTF-8 is listed";
+    ClickRow(picker, cafe, Qt::LeftButton);
+    EXPECT_EQ(picker.SelectedPath(), latin1);
+    Click(picker.Bmeta);
+    EXPECT_EQ(wizard.SelectedFolder, latin1);
+}
+
+TEST_F(FolderPicker, ItsOuterSizeIncludesTheWindowFrame)
+{
+    TfolderSelect picker(text);
+    picker.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
+    ASSERT_TRUE(WaitFor([&] { return picker.frameGeometry().size() == QSize(297, 355); }))
+        << picker.frameGeometry().width() << "x" << picker.frameGeometry().height();
+
+    // A size the user gives the picker stays, however the window system moves it.
+    picker.resize(400, 420);
+    picker.move(picker.pos() + QPoint(5, 5));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(picker.size(), QSize(400, 420));
 }
 
 TEST_F(FolderPicker, AClickedFolderGoesIntoTheOpenWizardOnOk)

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -124,15 +125,18 @@ TEST_F(ProfileCommands, NewIsRefusedWhenTheTableIsFullAndWritesNothing)
     Load();
     ASSERT_EQ(count, MaxProfiles);
     EXPECT_FALSE(OpensAWizard(&NewProfileCommand));
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{ProfileTableFullMessage}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{FormatMessage(ProfileTableFullMessage, "100")}));
     EXPECT_EQ(Items(), Lines(1, 100));
 
-    // A file longer than the table: the lines past it stay as they are.
+    // A file longer than the table: the lines past it stay as they are, and the refusal, in the
+    // interface's Greek, counts them too, since deleting one profile makes no room there.
     dialogs.messages.clear();
     WriteItems(Lines(1, 150));
     Load();
     EXPECT_FALSE(OpensAWizard(&NewProfileCommand));
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{ProfileTableFullMessage}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{
+                                    "Δεν μπορεί να προστεθεί νέο προφίλ: το αρχείο Items.txt έχει ήδη 150 προφίλ και το "
+                                    "πρόγραμμα κρατά έως 100. Διαγράψτε προφίλ ώστε να μείνουν λιγότερα από 100."}));
     EXPECT_EQ(Items(), Lines(1, 150));
 }
 
@@ -145,7 +149,7 @@ TEST_F(ProfileCommands, NewIsRefusedWhenTheFileFilledUpSinceTheLastLoad)
         FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), QStringLiteral("Late"));
     });
     NewProfileCommand(Context());
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{ProfileTableFullMessage}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{FormatMessage(ProfileTableFullMessage, "100")}));
     EXPECT_EQ(Items(), Lines(1, 100));
 }
 
@@ -193,6 +197,30 @@ TEST_F(ProfileCommands, EditUnchangedMovesTheLineToTheEndAndKeepsItsInterval)
     EXPECT_EQ(Items(), "Music;/m;/n;180\r\nDocs;/home/ana/Docs;/media/usb;45\r\n");
     EXPECT_EQ(list.captions, (std::vector<std::string>{"Music", "Docs"}));
     EXPECT_EQ(table[2].Interval.ToText(), "45");
+}
+
+TEST_F(ProfileCommands, EditKeepsEveryByteOfTextThatIsNotUtf8)
+{
+    const std::string line = "Caf\xE9;/tmp/x/caf\xE9src;/media/b\xFF\xFE;45\r\n";
+    WriteItems(line);
+    Load();
+    list.Select(0);
+    WhenWizardOpens([](TWizard& wizard) { FinishUnchanged(wizard); });
+    EditProfileCommand(Context());
+    EXPECT_EQ(Items(), line);
+
+    // What the user types goes in as UTF-8; the bytes around it stay as they were.
+    list.Select(0);
+    WhenWizardOpens([](TWizard& wizard) {
+        for (int page = 0; page < 4; ++page)
+            Click(wizard.Bmeta);
+        wizard.Ename->end(false);
+        QTest::keyClicks(wizard.Ename, QStringLiteral(" 2"));
+        Click(wizard.Bmeta);
+    });
+    EditProfileCommand(Context());
+    EXPECT_EQ(Items(), "Caf\xE9 2;/tmp/x/caf\xE9src;/media/b\xFF\xFE;45\r\n");
+    EXPECT_EQ(list.captions, (std::vector<std::string>{"Caf\xE9 2"}));
 }
 
 TEST_F(ProfileCommands, EditCancelledChangesNothing)

@@ -1,11 +1,11 @@
 #include "WizardTestSupport.h"
 
+#include "folderSelectfrm/FolderTreeModel.h"
 #include "folderSelectfrm/TfolderSelect.h"
 #include "platform/Error.h"
 #include "widgets/MessageBoxes.h"
 #include "wizardfrm/TWizard.h"
 
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -76,6 +76,7 @@ TEST_F(WizardBrowse, AFolderWhosePathCannotBeStoredIsRefusedWithAMessage)
         ASSERT_EQ(MessageBoxes::History().size(), 1u);
         EXPECT_EQ(MessageBoxes::History()[0].text, FormatMessage(UnusableFolderMessage, folder));
         EXPECT_NE(MessageBoxes::History()[0].text.find(folder), std::string::npos);
+        EXPECT_EQ(MessageBoxes::History()[0].text.rfind("Ο φάκελος ", 0), 0u) << "in the interface's Greek";
     }
 }
 
@@ -90,7 +91,7 @@ TEST_F(WizardBrowse, EachBrowseOpensAFreshCollapsedPickerOwnedByTheWizardAndCanc
             EXPECT_EQ(picker.parentWidget(), &wizard);
             EXPECT_TRUE(picker.isModal());
             const QAbstractItemModel* model = picker.ShellTreeView1->model();
-            ASSERT_EQ(model->rowCount(), 1);
+            ASSERT_GE(model->rowCount(), 1);
             EXPECT_FALSE(picker.ShellTreeView1->isExpanded(model->index(0, 0)));
             EXPECT_TRUE(picker.ShellTreeView1->selectionModel()->selectedRows().isEmpty());
             treesSeen.push_back(picker.ShellTreeView1);
@@ -124,8 +125,8 @@ TEST_F(WizardBrowse, TheRealPickerReturnsARealFolderChosenInItsTree)
     OpenOnSourcePage(wizard);
     Click(wizard.Bmeta); // the destination page
     WhenPickerOpens([&](TfolderSelect& picker) {
-        auto* model = qobject_cast<QFileSystemModel*>(picker.ShellTreeView1->model());
-        const QPersistentModelIndex index = model->index(QString::fromStdString(chosen));
+        auto* model = qobject_cast<FolderTreeModel*>(picker.ShellTreeView1->model());
+        const QPersistentModelIndex index = model->IndexOf(chosen);
         ASSERT_TRUE(index.isValid());
         picker.ShellTreeView1->scrollTo(index); // opens the folders above it, as clicks on them would
         ASSERT_TRUE(WaitFor([&] { return !picker.ShellTreeView1->visualRect(index).isEmpty(); }));

@@ -203,6 +203,25 @@ TEST_F(WizardPages, BackFromTheIntervalPageKeepsItsNextCaption)
     EXPECT_EQ(wizard.Bmeta->text(), QStringLiteral("Wizard4"));
 }
 
+TEST_F(WizardPages, TypingIntoTheEditAPageFocusesReplacesItsText)
+{
+    TWizard wizard({text, result});
+    wizard.Esource->setText(QStringLiteral("/old/source"));
+    wizard.Edestination->setText(QStringLiteral("/old/destination"));
+    wizard.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+    const std::pair<QLineEdit*, QString> pages[] = {{wizard.Esource, QStringLiteral("/data")},
+                                                    {wizard.Edestination, QStringLiteral("/backup")},
+                                                    {wizard.Edit1, QStringLiteral("60")},
+                                                    {wizard.Ename, QStringLiteral("Docs")}};
+    for (const auto& [edit, typed] : pages) {
+        Click(wizard.Bmeta);
+        EXPECT_EQ(wizard.focusWidget(), edit);
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(edit->text(), typed) << "typing replaces the text, not adds to it";
+    }
+}
+
 TEST_F(WizardPages, ShowPageOutsideZeroToFourChangesNothing)
 {
     TWizard wizard({text, result});

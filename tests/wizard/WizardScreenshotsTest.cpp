@@ -55,13 +55,23 @@ TEST_F(WizardScreenshots, EveryPageAndThePickerGrabAtTheirDesignSizes)
         EXPECT_EQ(wizard.WizardPage, page < 4 ? page + 1 : 4);
     }
 
+    // The picker opened on a home folder that holds a few folders, one named in another encoding.
+    TempFolder home;
+    for (const char* name : {"Documents", "Έγγραφα", "Music", "caf\xE9", "a folder whose name is longer than the tree"})
+        MakeFolders(home / name);
+    const std::string homePath = home.path().substr(0, home.path().size() - 1);
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", homePath.c_str(), 1);
     TfolderSelect picker(text, &wizard);
+    ::setenv("HOME", oldHome.c_str(), 1);
     picker.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
     const QModelIndex root = picker.ShellTreeView1->model()->index(0, 0);
+    EXPECT_EQ(root.data().toString(), QString::fromStdString(homePath)) << "the home folder is the top item";
     picker.ShellTreeView1->expand(root);
-    WaitFor([&] { return picker.ShellTreeView1->model()->rowCount(root) > 3; });
+    EXPECT_TRUE(WaitFor([&] { return picker.ShellTreeView1->model()->rowCount(root) == 5; }));
     picker.ShellTreeView1->setCurrentIndex(picker.ShellTreeView1->model()->index(0, 0, root));
-    QTest::qWait(200); // the folder icons arrive after the names
-    SaveGrab(picker, folder + "folder-picker.png", {297, 355});
+    // Without a window manager there is no frame, and the window is the outer size itself.
+    SaveGrab(picker, folder + "folder-picker.png", picker.size());
+    EXPECT_EQ(picker.frameGeometry().size(), QSize(297, 355));
 }
