@@ -5,7 +5,7 @@
 namespace {
 
 // Gap between a panel's frame and the start of its text.
-constexpr int TextInset = 2;
+constexpr int TextInset = 1;
 // The panels start this far below the bar's top edge, which keeps a line of the window's face
 // between the list above and the panels.
 constexpr int PanelTop = 2;

@@ -138,3 +138,15 @@ TEST_F(MainWindowTest, CloseButtonPutsTheWindowAwayAndExitEndsTheProgram)
     EXPECT_TRUE(main.Quitting());
     EXPECT_TRUE(quitSeen);
 }
+
+TEST_F(MainWindowTest, DoubleClickWithAnyButtonOnTheTrayIconShowsTheWindow)
+{
+    TMain& main = Start();
+    for (auto press : {QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Context}) {
+        main.hide();
+        Q_EMIT main.NormIcon->activated(press);
+        EXPECT_FALSE(main.isVisible()) << "a single press shows nothing";
+        Q_EMIT main.NormIcon->activated(press);
+        EXPECT_TRUE(main.isVisible()) << "button " << press;
+    }
+}
