@@ -1,45 +1,78 @@
 #include "widgets/TrayDoubleClick.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-
-#include <memory>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
 
 namespace {
 
-// The latest press of the middle or right button that has not yet made a double click.
-struct LastPress {
-    QSystemTrayIcon::ActivationReason button = QSystemTrayIcon::Unknown;
-    QElapsedTimer since;
-
-    // True when this press completes a double click; it then starts no new one.
-    bool completesDoubleClick(QSystemTrayIcon::ActivationReason press)
+class DoubleClickWatcher : public QObject {
+public:
+    DoubleClickWatcher(std::function<QRect()> iconArea, QObject* context, std::function<void()> onDoubleClick)
+        : QObject(context)
+        , m_iconArea(std::move(iconArea))
+        , m_onDoubleClick(std::move(onDoubleClick))
     {
-        const bool second = press == button && since.isValid() && since.elapsed() <= QApplication::doubleClickInterval();
-        button = second ? QSystemTrayIcon::Unknown : press;
-        since.start();
-        return second;
+        qApp->installEventFilter(this);
     }
+
+    bool eventFilter(QObject* receiver, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+            return false;
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        const bool watched = mouse->button() == Qt::MiddleButton || mouse->button() == Qt::RightButton;
+        // A press that Qt hands on to the parents of the widget under the pointer is seen once only.
+        auto* widget = qobject_cast<QWidget*>(receiver);
+        if (!watched || !widget || !widget->isWindow() || !m_iconArea().contains(mouse->globalPosition().toPoint()))
+            return false;
+        if (!completesDoubleClick(*mouse))
+            return false;
+        QTimer::singleShot(0, parent(), m_onDoubleClick);
+        if (widget != QApplication::activePopupWidget())
+            return false;
+        widget->close();
+        return true;
+    }
+
+private:
+    // The press that may start a double click; a double-click event on its own starts none, since
+    // it always follows a press that Qt reported already.
+    bool completesDoubleClick(const QMouseEvent& mouse)
+    {
+        const bool second = m_firstButton == mouse.button()
+            && mouse.timestamp() - m_firstTime <= static_cast<quint64>(QApplication::doubleClickInterval());
+        if (second || mouse.type() == QEvent::MouseButtonDblClick) {
+            m_firstButton = Qt::NoButton;
+            return second;
+        }
+        m_firstButton = mouse.button();
+        m_firstTime = mouse.timestamp();
+        return false;
+    }
+
+    std::function<QRect()> m_iconArea;
+    std::function<void()> m_onDoubleClick;
+    Qt::MouseButton m_firstButton = Qt::NoButton;
+    quint64 m_firstTime = 0;
 };
 
 } // namespace
 
+void OnDoubleClickIn(std::function<QRect()> iconArea, QObject* context, std::function<void()> onDoubleClick)
+{
+    new DoubleClickWatcher(std::move(iconArea), context, std::move(onDoubleClick));
+}
+
 void OnTrayDoubleClick(QSystemTrayIcon* icon, QObject* context, std::function<void()> onDoubleClick)
 {
-    auto last = std::make_shared<LastPress>();
     QObject::connect(icon, &QSystemTrayIcon::activated, context,
-                     [last, onDoubleClick = std::move(onDoubleClick)](QSystemTrayIcon::ActivationReason reason) {
-                         switch (reason) {
-                         case QSystemTrayIcon::DoubleClick:
+                     [onDoubleClick](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::DoubleClick)
                              onDoubleClick();
-                             break;
-                         case QSystemTrayIcon::Context:
-                         case QSystemTrayIcon::MiddleClick:
-                             if (last->completesDoubleClick(reason))
-                                 onDoubleClick();
-                             break;
-                         default:
-                             break;
-                         }
                      });
+    OnDoubleClickIn([icon] { return icon->isVisible() ? icon->geometry() : QRect(); }, context,
+                    std::move(onDoubleClick));
 }
