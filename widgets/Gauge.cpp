@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <algorithm>
+
 Gauge::Gauge(QWidget* parent)
     : QProgressBar(parent)
 {
