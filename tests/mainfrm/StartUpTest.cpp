@@ -150,11 +150,13 @@ int InkColumns(const QImage& image, int left, int right)
 
 } // namespace
 
-TEST_F(MainWindowTest, StatusPanelsLieSideBySideAndKeepTheirTextsInside)
+TEST_F(MainWindowTest, ShownWindowHasItsOuterSizeAndPanelsThatKeepTheirTextsInside)
 {
     TMain& main = Start();
     main.show();
     QApplication::processEvents();
+    EXPECT_EQ(main.frameGeometry(), QRect(213, 163, 483, 318)) << "the frame is part of the size";
+    EXPECT_EQ(main.windowTitle(), QStringLiteral(" "));
     int left = 0;
     for (size_t i = 0; i < main.StatusBar1.size(); ++i) {
         EXPECT_EQ(main.StatusBar1[i]->x(), left) << "panel " << i;
