@@ -4,8 +4,11 @@
 
 #include "MainFrm/SchedulerAdapter.h"
 #include "widgets/FormBuilding.h"
+#include "widgets/Gauge.h"
 #include "widgets/Pictures.h"
 #include "widgets/ProgramIcons.h"
+#include "widgets/StatusPanels.h"
+#include "widgets/WindowFrame.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -13,8 +16,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QProgressBar>
-#include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
@@ -59,11 +60,11 @@ TMain::TMain()
     // Title bar with the system menu and the close button only, and no title text.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString());
+    KeepTitleBarBlank(this);
     setWindowIcon(MainIcon());
     ApplyDesignFont(this);
     move(213, 163);
-    resize(483, 318);
+    SetOuterSize(this, QSize(483, 318));
 
     createActions();
     createToolbar();
@@ -166,15 +167,11 @@ void TMain::createToolbar()
     GroupBox1 = new QGroupBox;
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setFixedSize(180, 44);
-    Gauge1 = new QProgressBar(GroupBox1);
+    Gauge1 = new Gauge(GroupBox1);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
     Gauge1->setGeometry(2, 22, 176, 14);
-    Gauge1->setTextVisible(true);
-    Gauge1->setAlignment(Qt::AlignCenter);
     Gauge1->setRange(0, 1);
     Gauge1->setValue(0);
-    Gauge1->setStyleSheet(QStringLiteral("QProgressBar { background: white; color: black; border: 1px solid black; "
-                                         "font-size: 9px; } QProgressBar::chunk { background: black; }"));
     m_gaugeAction = ToolBar3->addWidget(GroupBox1);
     m_gaugeAction->setVisible(false);
     auto* end = new QWidget;
@@ -204,18 +201,14 @@ void TMain::createProfileList()
 
 void TMain::createStatusBar()
 {
-    static constexpr std::array<int, 4> Widths = {80, 250, 80, 50};
-    auto* bar = statusBar();
+    auto* bar = new FixedPanelBar({80, 250, 80, 50});
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setFixedHeight(19);
     bar->setSizeGripEnabled(true);
+    setStatusBar(bar);
     for (size_t i = 0; i < StatusBar1.size(); ++i) {
-        StatusBar1[i] = new QLabel;
+        StatusBar1[i] = bar->Panel(i);
         StatusBar1[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
-        StatusBar1[i]->setFixedWidth(Widths[i]);
-        StatusBar1[i]->setFrameShape(QFrame::Panel);
-        StatusBar1[i]->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(StatusBar1[i]);
     }
 }
 

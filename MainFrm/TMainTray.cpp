@@ -2,6 +2,7 @@
 #include "MainFrm/TMain.h"
 
 #include "widgets/ProgramIcons.h"
+#include "widgets/TrayDoubleClick.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,10 +22,7 @@ void TMain::createTrayIcon()
     NormIcon->setObjectName(QStringLiteral("NormIcon"));
     NormIcon->setToolTip(QStringLiteral("Dupliqa"));
     NormIcon->setContextMenu(PopupMenu1);
-    connect(NormIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
-            guarded([this] { NormIconDblClick(NormIcon); });
-    });
+    OnTrayDoubleClick(NormIcon, this, [this] { guarded([this] { NormIconDblClick(NormIcon); }); });
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         NormIcon->show();
         return;

@@ -1,7 +1,10 @@
 #include "MainWindowFixture.h"
+#include "widgets/TrayDoubleClick.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -160,4 +163,35 @@ TEST_F(MainWindowTest, CloseButtonPutsTheWindowAwayAndExitEndsTheProgram)
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(main.Quitting());
     EXPECT_TRUE(quitSeen);
+}
+
+TEST_F(MainWindowTest, TrayIconTakesDoubleClicksOfTheMiddleAndRightButtons)
+{
+    // A window in the place of the tray icon's own, and the tray menu that a right press opens.
+    QWidget icon;
+    icon.setGeometry(900, 0, 24, 24);
+    icon.show();
+    QMenu menu;
+    menu.addAction(QStringLiteral("Error log"));
+    int doubleClicks = 0;
+    OnDoubleClickIn([&] { return icon.geometry(); }, &icon, [&] { ++doubleClicks; });
+    auto press = [&](QWidget* to, QEvent::Type type, Qt::MouseButton button, quint64 time) {
+        const QPointF onIcon = icon.geometry().center();
+        QMouseEvent event(type, to->mapFromGlobal(onIcon), onIcon, button, button, Qt::NoModifier);
+        event.setTimestamp(time);
+        QApplication::sendEvent(to, &event);
+    };
+    // Qt turns the middle button's second press into a double-click event only.
+    press(&icon, QEvent::MouseButtonPress, Qt::MiddleButton, 1000);
+    press(&icon, QEvent::MouseButtonDblClick, Qt::MiddleButton, 1100);
+    // The right button's second press goes to the menu that its first one opened under the pointer.
+    press(&icon, QEvent::MouseButtonPress, Qt::RightButton, 5000);
+    menu.popup(icon.geometry().center());
+    press(&menu, QEvent::MouseButtonPress, Qt::RightButton, 5100);
+    EXPECT_FALSE(menu.isVisible()) << "the second press chose an item of the menu";
+    const auto slow = static_cast<quint64>(QApplication::doubleClickInterval()) + 1;
+    press(&icon, QEvent::MouseButtonPress, Qt::MiddleButton, 9000);
+    press(&icon, QEvent::MouseButtonPress, Qt::MiddleButton, 9000 + slow);
+    QApplication::processEvents();
+    EXPECT_EQ(doubleClicks, 2);
 }

@@ -1,7 +1,11 @@
 #include "MainWindowFixture.h"
 #include "platform/Cp1253.h"
 
+#include <QPainter>
+#include <QProgressBar>
+
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 TEST_F(MainWindowTest, FirstStartCreatesSettingsAndLanguageAndShowsBuiltInTexts)
@@ -148,4 +152,80 @@ TEST_F(MainWindowTest, UnwritableExeFolderIsReportedAndTheProgramCarriesOn)
     EXPECT_EQ(main.ProfileCount, 1) << "the profiles load, so the backups go on";
     EXPECT_EQ(Text(main.ToolButton8), "Δημιουργία");
     EXPECT_FALSE(main.isHidden() && main.Quitting());
+}
+
+namespace {
+
+// Columns of an image that hold ink darker than the frames' greys.
+int InkColumns(const QImage& image, int left, int right)
+{
+    int columns = 0;
+    for (int x = left; x < right; ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (qGray(image.pixel(x, y)) < 100) {
+                ++columns;
+                break;
+            }
+    return columns;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, ShownWindowHasItsOuterSizeAndPanelsThatKeepTheirTextsInside)
+{
+    TMain& main = Start();
+    main.show();
+    QApplication::processEvents();
+    EXPECT_EQ(main.frameGeometry(), QRect(213, 163, 483, 318)) << "the frame is part of the size";
+    EXPECT_EQ(main.windowTitle(), QStringLiteral(" "));
+    int left = 0;
+    for (size_t i = 0; i < main.StatusBar1.size(); ++i) {
+        EXPECT_EQ(main.StatusBar1[i]->x(), left) << "panel " << i;
+        left += std::array{80, 250, 80, 50}[i];
+        EXPECT_EQ(main.StatusBar1[i]->x() + main.StatusBar1[i]->width(), left) << "panel " << i;
+    }
+
+    QLabel* method = main.StatusBar1[3];
+    method->setText(QStringLiteral("1 method"));
+    QImage whole(200, 40, QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    QPainter painter(&whole);
+    painter.setFont(method->font());
+    painter.drawText(QPoint(4, 30), method->text());
+    painter.end();
+    const QImage panel = method->grab().toImage();
+    EXPECT_EQ(InkColumns(panel, 1, panel.width() - 1), InkColumns(whole, 0, whole.width())) << "the text is cut";
+
+    QWidget* bar = main.StatusBar1[0]->parentWidget();
+    const QImage before = bar->grab().toImage();
+    main.StatusBar1[1]->setText(QString(200, QLatin1Char('W')));
+    const QImage after = bar->grab().toImage();
+    const int nextPanel = main.StatusBar1[2]->x();
+    EXPECT_EQ(after.copy(nextPanel, 0, 80, after.height()), before.copy(nextPanel, 0, 80, before.height()))
+        << "a long path is drawn over the next panel";
+}
+
+TEST_F(MainWindowTest, GaugePercentageReadsOverBothPartsAndKeepsClearOfTheEdges)
+{
+    TMain& main = Start();
+    main.Gauge1->setRange(0, 100);
+    for (int value : {30, 80}) {
+        main.Gauge1->setValue(value);
+        const QImage gauge = main.Gauge1->grab().toImage();
+        ASSERT_EQ(gauge.size(), QSize(176, 14));
+        const int filled = 1 + 174 * value / 100;
+        // The text is white where the bar is black and black where it is white.
+        int top = gauge.height(), bottom = -1;
+        for (int y = 1; y < gauge.height() - 1; ++y)
+            for (int x = 60; x < 116; ++x) {
+                const int gray = qGray(gauge.pixel(x, y));
+                if (x < filled ? gray > 160 : gray < 96) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        EXPECT_GE(bottom, 0) << "no readable text at " << value << "%";
+        EXPECT_GE(top, 2) << value << "%";
+        EXPECT_LE(bottom, gauge.height() - 3) << "the text is cut at the bottom at " << value << "%";
+    }
 }
