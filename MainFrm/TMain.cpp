@@ -1,3 +1,4 @@
+// Building the main window: its controls, menus and timers, and the wiring of each to its handler.
 #include "MainFrm/TMain.h"
 #include "widgets/WidgetText.h"
 

@@ -1,13 +1,10 @@
-// The tray icon, hiding and closing the main window, and the commands of the tray menu.
+// The tray icon, hiding and closing the main window, and ending the program.
 #include "MainFrm/TMain.h"
 
-#include "MainFrm/AboutBox.h"
-#include "engine/ErrorLog.h"
 #include "widgets/ProgramIcons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -112,24 +109,4 @@ void TMain::mnuQuitClick(QObject*)
 {
     NormIconDblClick(mnuQuit);
     quitProgram();
-}
-
-void TMain::N9Click(QObject*)
-{
-    ShowAboutBox();
-}
-
-void TMain::mnuInfoClick(QObject*)
-{
-    ShowAboutBox();
-}
-
-void TMain::N13Click(QObject*)
-{
-    ViewErrorLog();
-}
-
-void TMain::N14Click(QObject*)
-{
-    ClearErrorLog(UiText, m_dialogs);
 }

@@ -1,5 +1,6 @@
 // Dupliqa: backs up folders from the system tray.
 #include "MainFrm/TMain.h"
+#include "TerminationSignals.h"
 #include "folderSelectfrm/TfolderSelect.h"
 #include "widgets/GuardedApplication.h"
 
@@ -12,6 +13,19 @@ int main(int argc, char** argv)
     // The main window keeps itself hidden when a tray shows its icon; it loads the language and
     // the profiles in FormCreate, whose errors are shown and passed over.
     auto window = std::make_unique<TMain>();
+
+    // Logout, shutdown and Ctrl+C end the program as Exit does, except that a run in progress is
+    // stopped rather than finished: the desktop would not wait for it, and a half copy would be
+    // left behind.
+    const auto endProgram = [&window] {
+        if (window->Quitting())
+            return;
+        window->StopRequested = true;
+        window->N8Click(window.get());
+    };
+    TerminationSignals signals(endProgram);
+    application.SetEndRequestHandler(endProgram);
+
     window->FormCreate();
 
     // Two more forms exist for the life of the program and are never shown.
@@ -19,7 +33,9 @@ int main(int argc, char** argv)
     Form1.setObjectName(QStringLiteral("Form1"));
     TfolderSelect folderSelect(window->UiText);
 
-    const int result = GuardedApplication::exec();
+    // A signal handled before the event loop began has ended nothing yet.
+    const int result = window->Quitting() ? 0 : GuardedApplication::exec();
+    application.SetEndRequestHandler(nullptr);
     window.reset(); // removes the tray icon
     return result;
 }

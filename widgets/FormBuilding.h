@@ -29,12 +29,14 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QPoint& position);
 void SetLabelCaption(QLabel* label, const std::string& caption);
 
 // A dialog without default and cancel buttons: Enter and Escape press nothing, and the title bar
-// carries the title only.
+// carries the title only. Shown modally, it blocks the windows it belongs to and no others, so the
+// tray icon still answers while it is open.
 class DialogWithoutDefaultButtons : public QDialog {
 public:
     explicit DialogWithoutDefaultButtons(QWidget* parent)
         : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     {
+        setWindowModality(Qt::WindowModal);
     }
 
 protected:

@@ -18,3 +18,10 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event)
     }
     return false;
 }
+
+bool GuardedApplication::event(QEvent* event)
+{
+    if (event->type() == QEvent::Quit && m_onEnd)
+        m_onEnd();
+    return QApplication::event(event);
+}

@@ -4,6 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPointer>
+
+#include <set>
 
 namespace {
 
@@ -17,6 +20,13 @@ std::vector<MessageBoxes::Shown>& ShownBoxes()
 {
     static std::vector<MessageBoxes::Shown> shown;
     return shown;
+}
+
+// The title and text of every box that is open or about to open.
+std::set<std::string>& TextsOnScreen()
+{
+    static std::set<std::string> texts;
+    return texts;
 }
 
 bool& Unattended()
@@ -53,10 +63,9 @@ void MessageBoxes::ClearHistory()
     QueuedAnswers().clear();
 }
 
-QMessageBox::StandardButton MessageBoxes::Show(const QString& title, const std::string& text, QMessageBox::Icon icon,
-                                               QMessageBox::StandardButtons buttons,
-                                               QMessageBox::StandardButton fallback)
+QMessageBox::StandardButton MessageBoxes::Ask(const QString& title, const std::string& text, QMessageBox::Icon icon)
 {
+    const QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     ShownBoxes().push_back({title.toStdString(), text, icon, buttons});
     if (!QueuedAnswers().empty()) {
         const auto answer = QueuedAnswers().front();
@@ -64,36 +73,63 @@ QMessageBox::StandardButton MessageBoxes::Show(const QString& title, const std::
         return answer;
     }
     if (Unattended())
-        return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+        return QMessageBox::No;
     QMessageBox box(icon, title, QString::fromLocal8Bit(text), buttons, m_parent);
+    box.setWindowModality(Qt::WindowModal);
     // Our boxes take the words of the program's own texts; Yes and No carry their accelerators.
-    if (auto* yes = box.button(QMessageBox::Yes))
-        yes->setText(QStringLiteral("&Yes"));
-    if (auto* no = box.button(QMessageBox::No))
-        no->setText(QStringLiteral("&No"));
-    box.setDefaultButton(fallback);
-    const int result = box.exec();
-    return static_cast<QMessageBox::StandardButton>(result);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MessageBoxes::Inform(const QString& title, const std::string& text, QMessageBox::Icon icon)
+{
+    const Shown shown{title.toStdString(), text, icon, QMessageBox::Ok};
+    if (!QueuedAnswers().empty() || Unattended()) {
+        ShownBoxes().push_back(shown);
+        if (!QueuedAnswers().empty())
+            QueuedAnswers().pop_front();
+        return;
+    }
+    const std::string key = shown.title + '\n' + shown.text;
+    if (!TextsOnScreen().insert(key).second)
+        return; // the same words are on screen already, waiting to be read
+    ShownBoxes().push_back(shown);
+    const bool hasParent = m_parent != nullptr;
+    QMetaObject::invokeMethod(
+        qApp,
+        [key, title, text, icon, hasParent, parent = QPointer<QWidget>(m_parent)] {
+            if (hasParent && !parent) {
+                TextsOnScreen().erase(key); // its window is gone, and what it said with it
+                return;
+            }
+            auto* box = new QMessageBox(icon, title, QString::fromLocal8Bit(text), QMessageBox::Ok, parent);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setWindowModality(Qt::WindowModal);
+            box->setDefaultButton(QMessageBox::Ok);
+            QObject::connect(box, &QObject::destroyed, [key] { TextsOnScreen().erase(key); });
+            box->show();
+        },
+        Qt::QueuedConnection);
 }
 
 void MessageBoxes::ShowMessage(const std::string& text)
 {
-    Show(ApplicationTitle(), text, QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok);
+    Inform(ApplicationTitle(), text, QMessageBox::NoIcon);
 }
 
 bool MessageBoxes::Confirm(const std::string& question)
 {
-    return Show(QStringLiteral("Confirm"), question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-                QMessageBox::Yes) == QMessageBox::Yes;
+    return Ask(QStringLiteral("Confirm"), question, QMessageBox::Question) == QMessageBox::Yes;
 }
 
 bool MessageBoxes::AskInformation(const std::string& question)
 {
-    return Show(QStringLiteral("Information"), question, QMessageBox::Information,
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+    return Ask(QStringLiteral("Information"), question, QMessageBox::Information) == QMessageBox::Yes;
 }
 
 void MessageBoxes::ShowError(const std::string& message)
 {
-    Show(ApplicationTitle(), StandardErrorText(message), QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok);
+    Inform(ApplicationTitle(), StandardErrorText(message), QMessageBox::Critical);
 }

@@ -13,6 +13,12 @@
 // Every message box of the program goes through here. Tests queue answers with SetNextAnswer;
 // a queued answer makes the next box return it without showing anything, and every box, shown
 // or answered, is recorded so that tests can read its title, text, icon and buttons.
+//
+// A box that only informs (ShowMessage, ShowError) never waits: it is opened from the event loop
+// once the handler that asked for it has returned, so a timer tick or a run that reports a failure
+// goes on, and the timer keeps ticking while nobody answers. A box whose text is already on screen
+// is not opened a second time. A question (Confirm, AskInformation) waits for its answer.
+// Every box is modal to its parent's window only, so the tray icon keeps answering.
 class MessageBoxes : public UserDialogs {
 public:
     struct Shown {
@@ -39,8 +45,8 @@ public:
     static void SetUnattendedForTesting(bool unattended);
 
 private:
-    QMessageBox::StandardButton Show(const QString& title, const std::string& text, QMessageBox::Icon icon,
-                                     QMessageBox::StandardButtons buttons, QMessageBox::StandardButton fallback);
+    QMessageBox::StandardButton Ask(const QString& title, const std::string& text, QMessageBox::Icon icon);
+    void Inform(const QString& title, const std::string& text, QMessageBox::Icon icon);
     QWidget* m_parent;
 };
 

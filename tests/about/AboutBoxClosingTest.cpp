@@ -1,5 +1,5 @@
-#include "MainFrm/AboutBox.h"
-#include "MainFrm/AboutPlacement.h"
+#include "MainFrm/About/AboutBox.h"
+#include "MainFrm/About/AboutPlacement.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
-#include "MainFrm/AboutBox.h"
-#include "MainFrm/AboutContactLink.h"
+#include "MainFrm/About/AboutBox.h"
+#include "MainFrm/About/AboutContactLink.h"
 
 #include <QTest>
 #include <QUrl>

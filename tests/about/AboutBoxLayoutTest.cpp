@@ -1,7 +1,7 @@
-#include "MainFrm/AboutBox.h"
-#include "MainFrm/AboutContactLink.h"
-#include "MainFrm/AboutIconSquare.h"
-#include "MainFrm/AboutSunkenLabel.h"
+#include "MainFrm/About/AboutBox.h"
+#include "MainFrm/About/AboutContactLink.h"
+#include "MainFrm/About/AboutIconSquare.h"
+#include "MainFrm/About/AboutSunkenLabel.h"
 #include "platform/SystemInfo.h"
 
 #include <QFontMetrics>

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <iostream>
+#include <optional>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -97,43 +100,61 @@ TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyAndTheNextRunFinishe
     EXPECT_TRUE(next.LogLines().empty());
 }
 
-TEST(KilledRun, TheRealProgramKilledInTheMiddleOfACopy)
-{
-    TempFolder dir;
-    MakeFolders(dir / "src");
-    MakeFolders(dir / "exe");
-    const std::string program = dir / "exe/Dupliqa";
-    std::filesystem::copy_file(DUPLIQA_BINARY, program);
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-    const std::string big = dir / "src/big.bin";
-    const std::string copies = dir / ("backup" + dir / "src/");
-    const std::string copy = copies + "big.bin";
-    const std::string part = copies + PartFileNameFor("big.bin");
-    MakeFolders(copies);
-    const std::string previous = PatternBytes(1 << 20, 1);
-    WriteWithTime(copy, previous, OldTime);
-    const ino_t previousInode = InodeOf(copy);
-    // Large enough that the copy takes a good part of a second however fast the machine is.
-    const size_t size = size_t { 256 } << 20;
-    WriteLargeFile(big, size, 2, SourceTime);
-    WriteFileBytes(dir / "exe/Items.txt", "Big;" + (dir / "src") + ";" + (dir / "backup") + ";180\r\n");
-
-    const int inotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    ASSERT_GE(inotify, 0);
-    ASSERT_GE(::inotify_add_watch(inotify, copies.c_str(), IN_CREATE), 0);
+// The real program in a folder of its own, with one profile whose source holds a large file and
+// whose destination holds an older copy of it.
+struct RealProgramWithLargeCopy {
+    RealProgramWithLargeCopy()
     {
+        MakeFolders(dir / "src");
+        MakeFolders(dir / "exe");
+        std::filesystem::copy_file(DUPLIQA_BINARY, program);
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        MakeFolders(copies);
+        WriteWithTime(copy, previous, OldTime);
+        previousInode = InodeOf(copy);
+        WriteLargeFile(big, size, 2, SourceTime);
+        WriteFileBytes(dir / "exe/Items.txt", "Big;" + (dir / "src") + ";" + (dir / "backup") + ";180\r\n");
+    }
+
+    // Waits until running has written a few blocks of the part file; false when it never began.
+    bool WaitForTheCopy()
+    {
+        const int inotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        if (inotify < 0 || ::inotify_add_watch(inotify, copies.c_str(), IN_CREATE) < 0)
+            return false;
         // The program runs every profile once, shortly after it starts.
-        Child running(program, {});
-        ASSERT_TRUE(running.started());
-        const bool partMade = WaitForCreation(inotify, PartFileNameFor("big.bin"), std::chrono::seconds(60));
+        running.emplace(program, std::vector<std::string> {});
+        const bool partMade = running->started()
+            && WaitForCreation(inotify, PartFileNameFor("big.bin"), std::chrono::seconds(60));
+        ::close(inotify);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (partMade && SizeOf(part) < static_cast<off_t>(4 * CopyBlockSize)
             && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
-        running.Kill();
-        ::close(inotify);
-        ASSERT_TRUE(partMade) << "the program never began the copy";
+        return partMade;
     }
+
+    TempFolder dir;
+    const std::string program = dir / "exe/Dupliqa";
+    const std::string big = dir / "src/big.bin";
+    const std::string copies = dir / ("backup" + dir / "src/");
+    const std::string copy = copies + "big.bin";
+    const std::string part = copies + PartFileNameFor("big.bin");
+    const std::string previous = PatternBytes(1 << 20, 1);
+    ino_t previousInode = 0;
+    // Large enough that the copy takes a good part of a second however fast the machine is.
+    const size_t size = size_t { 256 } << 20;
+    std::optional<Child> running;
+};
+
+TEST(KilledRun, TheRealProgramKilledInTheMiddleOfACopy)
+{
+    RealProgramWithLargeCopy setup;
+    auto& [dir, program, big, copies, copy, part, previous, previousInode, size, running] = setup;
+    const bool partMade = setup.WaitForTheCopy();
+    running->Kill();
+    running.reset();
+    ASSERT_TRUE(partMade) << "the program never began the copy";
     const off_t partSize = SizeOf(part);
     if (partSize < 0 && SizeOf(copy) == static_cast<off_t>(size))
         GTEST_SKIP() << "the program finished the whole copy before it could be killed";
@@ -158,4 +179,22 @@ TEST(KilledRun, TheRealProgramKilledInTheMiddleOfACopy)
     EXPECT_EQ(platform::FileStamp(copy), platform::FileStamp(big));
     EXPECT_TRUE(ContentOf(copy) == ContentOf(big)) << "the copy is complete";
     EXPECT_FALSE(Exists(dir / "exe/Error.log"));
+}
+
+TEST(KilledRun, TheRealProgramEndedBySigtermInTheMiddleOfACopyExitsCleanly)
+{
+    RealProgramWithLargeCopy setup;
+    ASSERT_TRUE(setup.WaitForTheCopy()) << "the program never began the copy";
+    const auto signalled = std::chrono::steady_clock::now();
+    ASSERT_EQ(::kill(setup.running->pid(), SIGTERM), 0);
+    const std::optional<int> status = setup.running->Wait(std::chrono::seconds(60));
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    std::cout << "ended " << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
+              << " ms after SIGTERM\n";
+    EXPECT_EQ(status, std::optional<int>(0)) << "exit status, or minus the signal that ended it";
+    EXPECT_TRUE(PartFilesBelow(setup.dir / "backup").empty()) << "the part file was removed";
+    if (SizeOf(setup.copy) == static_cast<off_t>(setup.size))
+        GTEST_SKIP() << "the program finished the whole copy before the signal came";
+    EXPECT_EQ(InodeOf(setup.copy), setup.previousInode) << "the previous copy was left as it was";
+    EXPECT_TRUE(ContentOf(setup.copy) == setup.previous);
 }

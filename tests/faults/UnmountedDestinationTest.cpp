@@ -81,9 +81,26 @@ TEST(KernelMountTable, GivesTheFolderOfEveryMount)
                               "36 35 98:0 /mnt1 /mnt/parent rw,noatime master:1 - ext3 /dev/root rw,errors=continue\n"
                               "40 27 0:50 / /media/ana/My\\040Disk rw - vfat /dev/sdb1 rw\n";
     EXPECT_EQ(platform::ParseMountInfo(table), (std::set<std::string> { "/", "/mnt/parent", "/media/ana/My Disk" }));
+    // The table comes from /proc, so /proc is listed; "/" need not be: a chroot into a folder that is no
+    // mount point does not list it.
     const auto now = platform::CurrentMountPoints();
     ASSERT_TRUE(now.has_value());
-    EXPECT_TRUE(now->contains("/"));
+    EXPECT_TRUE(now->contains("/proc"));
+}
+
+TEST(KernelMountTable, ListsADiskMountedNowUnderTheNameOfItsFolder)
+{
+    if (!RunningAsRoot())
+        GTEST_SKIP() << NeedsRoot;
+    TempFolder dir;
+    // The kernel writes the blank, the tab and the backslash of a name as escapes.
+    const std::string point = platform::ResolvedPath(dir / "My Disk\tA\\B");
+    TmpfsMount disk(point, "1m");
+    if (!disk.mounted())
+        GTEST_SKIP() << TmpfsRefused;
+    const auto now = platform::CurrentMountPoints();
+    ASSERT_TRUE(now.has_value());
+    EXPECT_TRUE(now->contains(point));
 }
 
 TEST(ResolvedPath, FollowsLinksAsFarAsThePathExistsAndKeepsTheRestAsWritten)

@@ -1,4 +1,4 @@
-#include "MainFrm/ExplodeOverlay.h"
+#include "MainFrm/About/ExplodeOverlay.h"
 
 #include <QGuiApplication>
 #include <QPainter>

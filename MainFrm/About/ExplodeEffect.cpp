@@ -1,7 +1,7 @@
-#include "MainFrm/ExplodeEffect.h"
+#include "MainFrm/About/ExplodeEffect.h"
 
-#include "MainFrm/ExplodeOverlay.h"
-#include "MainFrm/ExplodePath.h"
+#include "MainFrm/About/ExplodeOverlay.h"
+#include "MainFrm/About/ExplodePath.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "MainFrm/AboutPlacement.h"
+#include "MainFrm/About/AboutPlacement.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "MainFrm/AboutContactLink.h"
+#include "MainFrm/About/AboutContactLink.h"
 
 #include <QMouseEvent>
 

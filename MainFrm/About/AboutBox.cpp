@@ -1,10 +1,10 @@
-#include "MainFrm/AboutBox.h"
+#include "MainFrm/About/AboutBox.h"
 
-#include "MainFrm/AboutContactLink.h"
-#include "MainFrm/AboutIconSquare.h"
-#include "MainFrm/AboutPlacement.h"
-#include "MainFrm/AboutSunkenLabel.h"
-#include "MainFrm/ExplodeEffect.h"
+#include "MainFrm/About/AboutContactLink.h"
+#include "MainFrm/About/AboutIconSquare.h"
+#include "MainFrm/About/AboutPlacement.h"
+#include "MainFrm/About/AboutSunkenLabel.h"
+#include "MainFrm/About/ExplodeEffect.h"
 #include "platform/SystemInfo.h"
 #include "widgets/ProgramIcons.h"
 

@@ -1,4 +1,4 @@
-#include "MainFrm/ExplodePath.h"
+#include "MainFrm/About/ExplodePath.h"
 
 #include <cmath>
 

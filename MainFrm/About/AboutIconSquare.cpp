@@ -1,4 +1,4 @@
-#include "MainFrm/AboutIconSquare.h"
+#include "MainFrm/About/AboutIconSquare.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "MainFrm/AboutSunkenLabel.h"
+#include "MainFrm/About/AboutSunkenLabel.h"
 
 #include <QPainter>
 

@@ -1,0 +1,92 @@
+// How a run shows itself in the main window: the status bar panels, the gauge, the run button,
+// and the events handled while it goes on.
+#include "MainFrm/TMain.h"
+#include "widgets/WidgetText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+
+namespace {
+
+// The window is repainted at most this often while a run sets the panels once per file.
+constexpr qint64 PaintIntervalMs = 16;
+// Pending events are handled at most this often, which keeps a click answered well within a
+// blink while a run over many small files does not spend its time asking for events.
+constexpr qint64 PumpIntervalMs = 2;
+
+} // namespace
+
+void TMain::SetPanelText(int panel, const std::string& text)
+{
+    if (panel < 0 || panel >= static_cast<int>(StatusBar1.size()))
+        return;
+    m_pendingPanels[static_cast<size_t>(panel)] = text;
+    m_panelDirty[static_cast<size_t>(panel)] = true;
+}
+
+void TMain::flushPanels()
+{
+    for (size_t i = 0; i < StatusBar1.size(); ++i) {
+        if (!m_panelDirty[i])
+            continue;
+        const std::string& text = m_pendingPanels[i];
+        StatusBar1[i]->setText(WidgetText(text));
+        m_panelDirty[i] = false;
+    }
+    if (m_pendingGaugePosition >= 0) {
+        Gauge1->setValue(m_pendingGaugePosition);
+        m_pendingGaugePosition = -1;
+    }
+    m_sinceLastPaint.start();
+}
+
+void TMain::ShowGauge(int maximum)
+{
+    Gauge1->setRange(0, maximum > 0 ? maximum : 1);
+    Gauge1->setValue(0);
+    m_pendingGaugePosition = -1;
+    // The toolbar lays itself out later; the box is shown now, so that the gauge moves at once.
+    m_gaugeAction->setVisible(true);
+    GroupBox1->show();
+}
+
+// The position is kept and drawn with the panels: a progress bar costs thousands of instructions
+// per call even when its picture does not change.
+void TMain::SetGaugePosition(int position)
+{
+    m_pendingGaugePosition = position;
+}
+
+void TMain::HideGauge()
+{
+    flushPanels();
+    m_gaugeAction->setVisible(false);
+    GroupBox1->hide();
+}
+
+void TMain::SetRunButton(const std::string& caption, int image)
+{
+    ToolButton12->setText(WidgetText(caption));
+    if (image >= 0 && image < m_toolbarPictures.size())
+        ToolButton12->setIcon(m_toolbarPictures[image]);
+    m_runButtonImage = image;
+}
+
+void TMain::PumpMessages()
+{
+    if (!m_sinceLastPaint.isValid() || m_sinceLastPaint.elapsed() >= PaintIntervalMs)
+        flushPanels();
+    if (m_sinceLastPump.isValid() && m_sinceLastPump.elapsed() < PumpIntervalMs)
+        return;
+    QApplication::processEvents(QEventLoop::AllEvents);
+    m_sinceLastPump.start();
+}
+
+void TMain::ReportError(const std::string& message)
+{
+    m_dialogs.ShowError(message);
+}
