@@ -3,12 +3,15 @@
 
 #include "MainFrm/About/AboutBox.h"
 
+#include <QTimer>
+
 void TMain::N9Click(QObject*)
 {
-    ShowAboutBox();
+    ShowAboutBox(this);
 }
 
+// The box waits in a loop of its own, which must not run inside the tray menu's handling of the click.
 void TMain::mnuInfoClick(QObject*)
 {
-    ShowAboutBox();
+    QTimer::singleShot(0, this, [this] { guarded([this] { ShowAboutBox(this); }); });
 }

@@ -89,6 +89,11 @@ void TMain::NormIconDblClick(QObject*)
     showNormal();
     raise();
     activateWindow();
+    // A dialog that blocks the window stays in front of it, where it can be answered.
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
 }
 
 void TMain::quitProgram()

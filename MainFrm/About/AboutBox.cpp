@@ -160,9 +160,14 @@ int AboutBox::PlaceButtonRow(int y)
     return y + OkButtonSize.height() + ButtonMargin;
 }
 
-int ShowAboutBox()
+int ShowAboutBox(QWidget* owner)
 {
     AboutBox box;
+    if (owner)
+        box.setParent(owner, box.windowFlags());
+    // It blocks its owner alone: the tray icon still answers while it is open, and Exit from the
+    // tray menu closes it.
+    box.setWindowModality(Qt::WindowModal);
     box.move(CentredOnScreen(box.size(), ScreenArea()));
     PlayExplodeEffect(QCursor::pos(), box.frameGeometry());
     return box.exec();

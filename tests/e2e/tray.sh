@@ -2,8 +2,9 @@
 # The tray icon on its own, with the real program under Xvfb and trayer as the system tray: the
 # icon appears and nothing else does; a double click shows the main window; the close request of
 # the title bar hides it again while the program and the icon stay; the right button opens the
-# tray menu, whose middle item opens the about box centred on the screen; with the window hidden,
-# the menu's last item, Exit, ends the program and the icon goes away.
+# tray menu, whose middle item opens the about box centred on the screen; while the about box is
+# open, a double click on the icon shows the window and the right button opens the menu again,
+# whose last item, Exit, closes the box, ends the program, and the icon goes away.
 #   tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=tray
 # shellcheck source=tests/e2e/lib.sh
@@ -77,8 +78,26 @@ e2e_wait_for 5 "the about box to close on OK" about_closed
 e2e_holds 1 "closing the about box showed the main window or ended the program" \
     e2e_no_visible_toplevel "$pid"
 
-# --- Exit from the tray menu, with the window hidden ---------------------------------------------
+# --- The tray answers while the about box is open: a double click shows the window, the menu opens,
+# and its Exit closes the box and ends the program ------------------------------------------------
 open_tray_menu
+e2e_click $((mx + mw / 2)) $((my + mh / 2))                  # information, again
+e2e_wait_for 10 "the about box \"Info\" a second time" e2e_window_titled "$pid" "Info"
+about="$(e2e_window_titled "$pid" "Info")"
+e2e_wait_stable "$about"
+e2e_double_click "$icon_cx" "$icon_cy"
+e2e_wait_for 10 "the main window after a double click on the icon while the about box is open" \
+    e2e_viewable "$main"
+e2e_viewable "$about" || e2e_fail "the double click closed the about box"
+# xwininfo lists the root's children from the top of the stack down.
+about_above_main() {
+    xwininfo -root -children | awk -v about="$about" -v main="$main" \
+        '$1 == main { m = NR } $1 == about { a = NR } END { exit !(a < m && a > 0) }'
+}
+e2e_wait_for 5 "the about box to stay in front of the main window" about_above_main
+open_tray_menu
+e2e_viewable "$about" || e2e_fail "the tray menu closed the about box"
+e2e_shot "tray-menu-over-about-box" >/dev/null
 e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # the last item, Exit
 e2e_expect_program_end 5
 e2e_rest_pointer

@@ -1,15 +1,88 @@
 #include "MainWindowFixture.h"
 
+#include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QtTest/QTest>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
 bool Exists(const std::string& path)
 {
     return std::filesystem::exists(path);
+}
+
+std::string ContentOrNothing(const std::string& path)
+{
+    return Exists(path) ? ReadFileBytes(path) : std::string();
+}
+
+std::vector<QMessageBox*> OpenBoxes()
+{
+    std::vector<QMessageBox*> boxes;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+            boxes.push_back(box);
+    return boxes;
+}
+
+std::vector<std::string> OpenBoxTexts()
+{
+    std::vector<std::string> texts;
+    for (const QMessageBox* box : OpenBoxes())
+        texts.push_back(box->text().toStdString());
+    return texts;
+}
+
+// Real boxes that nobody answers. Whatever is still open goes at the end, and at the latest after
+// a minute, so that a box whose loop never returns fails the test instead of hanging it.
+class UnansweredBoxes {
+public:
+    UnansweredBoxes()
+    {
+        MessageBoxes::SetUnattendedForTesting(false);
+        QTimer::singleShot(60000, &m_guard, &CloseAll);
+    }
+    ~UnansweredBoxes()
+    {
+        CloseAll();
+        MessageBoxes::SetUnattendedForTesting(true);
+    }
+    static void CloseAll()
+    {
+        for (QMessageBox* box : OpenBoxes())
+            box->done(QMessageBox::Ok);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+private:
+    QObject m_guard;
+};
+
+// Runs the event loop until done() holds; false when timeoutMs ran out first.
+bool EventLoopUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+// Gives the file new content and a later time, so that the next run of its profile copies it.
+void ChangeFile(const std::string& path, const std::string& content)
+{
+    const bool existed = Exists(path);
+    const auto previous = existed ? std::filesystem::last_write_time(path) : std::filesystem::file_time_type::clock::now();
+    WriteFileBytes(path, content);
+    std::filesystem::last_write_time(path, previous + std::chrono::seconds(10));
 }
 
 } // namespace
@@ -32,7 +105,8 @@ TEST_F(MainWindowTest, ProfilesRunAfterStartUpAndAgainAfterTheirInterval)
     const std::string copyOne = dir / "backup" + dir.path() + "one/file.txt";
     const std::string copyTwo = dir / "backup" + dir.path() + "two/file.txt";
 
-    QTRY_VERIFY_WITH_TIMEOUT(Exists(copyOne) && Exists(copyTwo), 4000);
+    // QtTest's own checks (QTRY_...) report to QtTest, never to the test here, so they cannot fail it.
+    ASSERT_TRUE(EventLoopUntil([&] { return Exists(copyOne) && Exists(copyTwo); }, 4000));
     EXPECT_LE(clock.elapsed(), 3500) << "both profiles run within about three seconds of start-up";
     EXPECT_EQ(ReadFileBytes(copyOne), "first one");
     EXPECT_EQ(ReadFileBytes(copyTwo), "first two");
@@ -43,6 +117,58 @@ TEST_F(MainWindowTest, ProfilesRunAfterStartUpAndAgainAfterTheirInterval)
     WriteFileBytes(dir / "two/file.txt", "second two, longer");
     const auto changed = std::filesystem::last_write_time(dir / "two/file.txt") + std::chrono::seconds(10);
     std::filesystem::last_write_time(dir / "two/file.txt", changed);
-    QTRY_COMPARE_WITH_TIMEOUT(ReadFileBytes(copyTwo), std::string("second two, longer"), 5000);
+    EXPECT_TRUE(EventLoopUntil([&] { return ReadFileBytes(copyTwo) == "second two, longer"; }, 5000));
     EXPECT_TRUE(MessageBoxes::History().empty());
+}
+
+// A box that nobody answers, opened by a tick: the scheduler goes on while it waits.
+TEST_F(MainWindowTest, AnUnansweredErrorBoxOfATickLetsTheOtherProfilesRunOnTheirPeriod)
+{
+    UnansweredBoxes boxes;
+    MakeFolders(dir / "good");
+    MakeFolders(dir / "backup");
+    WriteFileBytes(dir / "Items.txt", "Bad;/tmp/a;/tmp/b;abc\r\nGood;" + (dir / "good") + ";" + (dir / "backup") + ";2\r\n");
+    window = std::make_unique<TMain>();
+    window->FormCreate();
+    const std::vector<std::string> badLine { "Invalid variant type conversion." };
+    ASSERT_TRUE(EventLoopUntil([&] { return OpenBoxTexts() == badLine; }, 10000));
+
+    const std::string copy = dir / "backup" + dir.path() + "good/file.txt";
+    for (const std::string content : {"first", "second"}) {
+        ChangeFile(dir / "good/file.txt", content);
+        ASSERT_TRUE(EventLoopUntil([&] { return ContentOrNothing(copy) == content; }, 20000))
+            << "the good profile copied \"" << content << "\" while the box was open";
+    }
+    EXPECT_EQ(OpenBoxTexts(), badLine) << "the box is still open, and alone";
+}
+
+// A log that cannot be written fails every run: one box while it is open, a new one once it was closed.
+TEST_F(MainWindowTest, TheSameErrorNeverStacksABoxOnTheOneStillOpen)
+{
+    UnansweredBoxes boxes;
+    MakeFolders(dir / "Error.log"); // a folder where the log belongs
+    MakeFolders(dir / "lost");
+    WriteFileBytes(dir / "lost/file.txt", "never copied: its drive is missing");
+    MakeFolders(dir / "good");
+    MakeFolders(dir / "backup");
+    WriteFileBytes(dir / "Items.txt", "Lost;" + (dir / "lost") + ";" + (dir / "no-drive/backup") + ";0\r\nGood;"
+                                          + (dir / "good") + ";" + (dir / "backup") + ";0\r\n");
+    window = std::make_unique<TMain>();
+    window->FormCreate();
+    ASSERT_TRUE(EventLoopUntil([] { return !OpenBoxes().empty(); }, 10000));
+    const std::vector<std::string> unwritableLog = OpenBoxTexts();
+    ASSERT_EQ(unwritableLog.size(), size_t { 1 });
+
+    const std::string copy = dir / "backup" + dir.path() + "good/file.txt";
+    for (const std::string content : {"first", "second", "third"}) {
+        ChangeFile(dir / "good/file.txt", content);
+        ASSERT_TRUE(EventLoopUntil([&] { return ContentOrNothing(copy) == content; }, 20000))
+            << "the good profile copied \"" << content << "\" while the box was open";
+    }
+    EXPECT_EQ(OpenBoxTexts(), unwritableLog) << "every run failed to log, and one box says so";
+
+    OpenBoxes().front()->button(QMessageBox::Ok)->click();
+    ASSERT_TRUE(EventLoopUntil([] { return OpenBoxes().empty(); }, 10000));
+    EXPECT_TRUE(EventLoopUntil([&] { return OpenBoxTexts() == unwritableLog; }, 10000))
+        << "the next failure opens the box again";
 }
