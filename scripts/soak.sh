@@ -181,7 +181,8 @@ soak_drive() {
         fi
         phase=$(((now - start_ms) % (cycle * 1000)))
         if ((phase >= cycle * 250 && phase < cycle * 400)); then
-            ((drive_gone)) || { rm -rf "$E2E_WORK/removable" && drive_gone=1 && echo "$now gone" >>"$events"; }
+            # A run may be making folders there at that moment; the next round tries again.
+            ((drive_gone)) || { rm -rf "$E2E_WORK/removable" 2>/dev/null && drive_gone=1 && echo "$now gone" >>"$events"; }
         elif ((drive_gone)); then
             mkdir "$E2E_WORK/removable" && drive_gone=0 && soak_clock && echo "$now back" >>"$events"
         fi
