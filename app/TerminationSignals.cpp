@@ -3,7 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <stdexcept>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,8 +27,11 @@ extern "C" void NoteSignal(int)
 TerminationSignals::TerminationSignals(std::function<void()> onSignal) : m_onSignal(std::move(onSignal))
 {
     int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0)
-        throw std::runtime_error("Cannot create the socket pair for termination signals");
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
+        // The program still runs; a signal then ends it the system's way, without its end-of-run steps.
+        std::perror("Dupliqa: termination signals keep their default handling");
+        return;
+    }
     m_readEnd = ends[0];
     WriteEnd = ends[1];
     m_notifier = std::make_unique<QSocketNotifier>(m_readEnd, QSocketNotifier::Read);
@@ -45,6 +48,8 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal) : m_onSig
 
 TerminationSignals::~TerminationSignals()
 {
+    if (m_readEnd < 0)
+        return;
     for (const int signal : Handled)
         ::signal(signal, SIG_IGN); // the program is ending already
     m_notifier.reset();

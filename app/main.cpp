@@ -23,7 +23,7 @@ int main(int argc, char** argv)
         window->StopRequested = true;
         window->N8Click(window.get());
     };
-    TerminationSignals signals(endProgram);
+    TerminationSignals terminationSignals(endProgram);
     application.SetEndRequestHandler(endProgram);
 
     window->FormCreate();

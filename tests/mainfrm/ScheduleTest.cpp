@@ -15,11 +15,6 @@ bool Exists(const std::string& path)
     return std::filesystem::exists(path);
 }
 
-std::string ContentOrNothing(const std::string& path)
-{
-    return Exists(path) ? ReadFileBytes(path) : std::string();
-}
-
 std::vector<QMessageBox*> OpenBoxes()
 {
     std::vector<QMessageBox*> boxes;
@@ -76,13 +71,15 @@ bool EventLoopUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-// Gives the file new content and a later time, so that the next run of its profile copies it.
-void ChangeFile(const std::string& path, const std::string& content)
+// Gives the source file new content and a later time, then runs the event loop until the next run
+// of its profile has copied it.
+bool NextRunCopies(const std::string& source, const std::string& copy, const std::string& content)
 {
-    const bool existed = Exists(path);
-    const auto previous = existed ? std::filesystem::last_write_time(path) : std::filesystem::file_time_type::clock::now();
-    WriteFileBytes(path, content);
-    std::filesystem::last_write_time(path, previous + std::chrono::seconds(10));
+    static int changes = 0;
+    WriteFileBytes(source, content);
+    const auto later = std::filesystem::last_write_time(source) + std::chrono::seconds(10 * ++changes);
+    std::filesystem::last_write_time(source, later);
+    return EventLoopUntil([&] { return Exists(copy) && ReadFileBytes(copy) == content; }, 20000);
 }
 
 } // namespace
@@ -127,18 +124,16 @@ TEST_F(MainWindowTest, AnUnansweredErrorBoxOfATickLetsTheOtherProfilesRunOnTheir
     UnansweredBoxes boxes;
     MakeFolders(dir / "good");
     MakeFolders(dir / "backup");
-    WriteFileBytes(dir / "Items.txt", "Bad;/tmp/a;/tmp/b;abc\r\nGood;" + (dir / "good") + ";" + (dir / "backup") + ";2\r\n");
+    WriteFileBytes(dir / "Items.txt",
+        "Bad;/tmp/a;/tmp/b;abc\r\nGood;" + (dir / "good") + ";" + (dir / "backup") + ";2\r\n");
     window = std::make_unique<TMain>();
     window->FormCreate();
     const std::vector<std::string> badLine { "Invalid variant type conversion." };
     ASSERT_TRUE(EventLoopUntil([&] { return OpenBoxTexts() == badLine; }, 10000));
 
     const std::string copy = dir / "backup" + dir.path() + "good/file.txt";
-    for (const std::string content : {"first", "second"}) {
-        ChangeFile(dir / "good/file.txt", content);
-        ASSERT_TRUE(EventLoopUntil([&] { return ContentOrNothing(copy) == content; }, 20000))
-            << "the good profile copied \"" << content << "\" while the box was open";
-    }
+    for (const std::string content : {"first", "second"})
+        ASSERT_TRUE(NextRunCopies(dir / "good/file.txt", copy, content)) << content << " run, with the box open";
     EXPECT_EQ(OpenBoxTexts(), badLine) << "the box is still open, and alone";
 }
 
@@ -160,11 +155,8 @@ TEST_F(MainWindowTest, TheSameErrorNeverStacksABoxOnTheOneStillOpen)
     ASSERT_EQ(unwritableLog.size(), size_t { 1 });
 
     const std::string copy = dir / "backup" + dir.path() + "good/file.txt";
-    for (const std::string content : {"first", "second", "third"}) {
-        ChangeFile(dir / "good/file.txt", content);
-        ASSERT_TRUE(EventLoopUntil([&] { return ContentOrNothing(copy) == content; }, 20000))
-            << "the good profile copied \"" << content << "\" while the box was open";
-    }
+    for (const std::string content : {"first", "second", "third"})
+        ASSERT_TRUE(NextRunCopies(dir / "good/file.txt", copy, content)) << content << " run, with the box open";
     EXPECT_EQ(OpenBoxTexts(), unwritableLog) << "every run failed to log, and one box says so";
 
     OpenBoxes().front()->button(QMessageBox::Ok)->click();
