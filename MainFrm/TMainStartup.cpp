@@ -30,7 +30,8 @@ void TMain::FormCreate()
             item->setData(QByteArray(caption.data(), static_cast<qsizetype>(caption.size())));
         }
         LanguageName = ReadAndKeepLanguageName();
-        ApplyLanguage(LanguageName);
+        LoadStartLanguage(LanguageName, UiText);
+        relabel();
         reloadProfiles();
     });
 }
