@@ -1,6 +1,7 @@
 #include "engine/CopyMethods.h"
 
 #include "engine/PartFile.h"
+#include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
 #include "platform/Error.h"
 #include "platform/FileContent.h"
@@ -136,24 +137,27 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
         throw Error(ctx.Text[UiKey::Error1]);
     const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
     PartFile copy(destinationPath, sourcePath);
-    std::vector<char> block(CopyBlockSize);
+    platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
+    // The length when opened: what is added since is left for the next run, since copying on after a file
+    // that is still being written could never end. Every block but the last is whole, and a file whose
+    // length is a multiple of the block ends with an empty one, each after its pump.
     off_t copied = 0;
     for (;;) {
         ctx.View.PumpMessages();
-        const ssize_t got = platform::ReadFull(source.file.get(), block.data(), block.size());
-        if (got < 0)
+        const size_t wanted = static_cast<size_t>(std::min<off_t>(CopyBlockSize, source.info.st_size - copied));
+        const ssize_t got = blocks.Copy(copied, wanted);
+        if (got < 0 && blocks.failure() == platform::BlockCopy::Failure::Read)
             throw Error(FormatMessage("Cannot read file %s", sourcePath));
-        // What lies past the length when opened was added since: the copy ends there, since reading on
-        // after a file that is still being written could never end.
-        const off_t kept = std::min<off_t>(got, source.info.st_size - copied);
-        if (!platform::WriteAll(copy.fd(), block.data(), static_cast<size_t>(kept)))
+        if (got < 0)
             throw Error(FormatMessage("Unable to write to %s", destinationPath));
         if (ctx.StopRequested)
             return; // abandoned: the part file goes with `copy`, the destination stays as it was
-        copied += kept;
-        if (kept < got || static_cast<size_t>(got) < block.size())
+        copied += got;
+        if (static_cast<size_t>(got) < wanted || wanted < CopyBlockSize)
             break;
     }
+    if (!blocks.Finish(copied))
+        throw Error(FormatMessage("Unable to write to %s", destinationPath));
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
     CopyStamp(source, copy);
     copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
