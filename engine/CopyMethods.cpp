@@ -120,10 +120,15 @@ void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& 
 
 bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
 {
+    return NeedsCopy(FileAt{AT_FDCWD, sourcePath.c_str()}, FileAt{AT_FDCWD, destinationPath.c_str()});
+}
+
+bool NeedsCopy(FileAt sourceFile, FileAt destinationFile)
+{
     struct stat destination {};
     struct stat source {};
-    if (::stat(destinationPath.c_str(), &destination) != 0 || S_ISDIR(destination.st_mode)
-        || ::stat(sourcePath.c_str(), &source) != 0 || S_ISDIR(source.st_mode))
+    if (::fstatat(destinationFile.folder, destinationFile.name, &destination, 0) != 0 || S_ISDIR(destination.st_mode)
+        || ::fstatat(sourceFile.folder, sourceFile.name, &source, 0) != 0 || S_ISDIR(source.st_mode))
         return true;
     if (IsSameFile(source, destination))
         return false; // the destination is the source itself, under another spelling
