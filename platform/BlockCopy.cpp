@@ -41,14 +41,24 @@ BlockCopy::BlockCopy(int from, int to, const struct stat& source, size_t blockSi
 ssize_t BlockCopy::Copy(off_t at, size_t length)
 {
     m_failure = Failure::None;
-    if (length == 0)
-        return 0;
-    if (m_sparse && InHole(at, length))
-        return static_cast<ssize_t>(length);
-    const ssize_t copied = m_kernelRefused ? CopyThroughBuffer(at, length) : CopyInKernel(at, length);
-    if (copied > 0)
-        m_written = at + copied;
-    return copied;
+    const off_t end = at + static_cast<off_t>(length);
+    // Only the data regions of the block are copied: the stretches of hole in it stay holes in the copy.
+    for (off_t from = at; from < end;) {
+        const off_t to = m_sparse ? DataAt(from, end) : end;
+        if (to < 0) {
+            from = NextData(from, end);
+            continue;
+        }
+        const auto wanted = static_cast<size_t>(to - from);
+        const ssize_t copied = m_kernelRefused ? CopyThroughBuffer(from, wanted) : CopyInKernel(from, wanted);
+        if (copied < 0)
+            return -1;
+        from += copied;
+        m_written = std::max(m_written, from);
+        if (static_cast<size_t>(copied) < wanted)
+            return static_cast<ssize_t>(from - at); // the source ended early
+    }
+    return static_cast<ssize_t>(length);
 }
 
 bool BlockCopy::Finish(off_t length)
@@ -56,24 +66,34 @@ bool BlockCopy::Finish(off_t length)
     return m_written >= length || ::ftruncate(m_to, length) == 0;
 }
 
-// The data regions are asked for only when a block passes the end of the one known, so a file with few
+// The data regions are asked for only when an offset passes the end of the one known, so a file with few
 // holes costs few calls.
-bool BlockCopy::InHole(off_t at, size_t length)
+void BlockCopy::LearnRegionAt(off_t at)
 {
-    if (at >= m_dataEnd) {
-        const off_t data = ::lseek(m_from, at, SEEK_DATA);
-        if (data < 0) {
-            // ENXIO: nothing but hole up to the end. Any other error: the file system cannot tell, so copy.
-            if (errno != ENXIO)
-                return false;
-            m_dataStart = m_dataEnd = NoMoreData;
-        } else {
-            const off_t hole = ::lseek(m_from, data, SEEK_HOLE);
-            m_dataStart = data;
-            m_dataEnd = hole < 0 ? NoMoreData : hole;
-        }
+    if (at < m_dataEnd)
+        return;
+    const off_t data = ::lseek(m_from, at, SEEK_DATA);
+    if (data < 0) {
+        // ENXIO: nothing but hole up to the end. Any other error: the file system cannot tell, so all is data.
+        m_dataStart = errno == ENXIO ? NoMoreData : at;
+        m_dataEnd = NoMoreData;
+        return;
     }
-    return at + static_cast<off_t>(length) <= m_dataStart;
+    const off_t hole = ::lseek(m_from, data, SEEK_HOLE);
+    m_dataStart = data;
+    m_dataEnd = hole < 0 ? NoMoreData : hole;
+}
+
+off_t BlockCopy::DataAt(off_t at, off_t end)
+{
+    LearnRegionAt(at);
+    return at < m_dataStart ? -1 : std::min(end, m_dataEnd);
+}
+
+off_t BlockCopy::NextData(off_t at, off_t end)
+{
+    LearnRegionAt(at);
+    return std::min(end, std::max(at, m_dataStart));
 }
 
 ssize_t BlockCopy::CopyInKernel(off_t at, size_t length)

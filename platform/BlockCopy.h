@@ -9,7 +9,8 @@ namespace platform {
 
 // One file copied to another block by block, each block to the same offset: inside the kernel
 // (copy_file_range) where the two file systems allow it, by reading and writing where they refuse.
-// Blocks that lie wholly in a hole of a sparse source are not written, so the copy keeps the hole.
+// The stretches of a block that lie in a hole of a sparse source are not written, so the copy keeps
+// its holes.
 class BlockCopy {
 public:
     enum class Failure { None, Read, Write };
@@ -26,7 +27,9 @@ public:
     bool Finish(off_t length);
 
 private:
-    bool InHole(off_t at, size_t length);
+    void LearnRegionAt(off_t at);
+    off_t DataAt(off_t at, off_t end);   // the end of the data that begins at at, or -1 in a hole
+    off_t NextData(off_t at, off_t end); // where the hole at at ends
     ssize_t CopyInKernel(off_t at, size_t length);
     ssize_t CopyThroughBuffer(off_t at, size_t length);
 
