@@ -109,11 +109,9 @@ public:
     {
         const std::string base = EndsInSeparator(folder) ? folder : folder + "/";
         // An empty folder text names no folder; read as "/" it would back up the whole system.
-        if (folder.empty()) {
+        if (folder.empty())
             NoteUnlistable(folder, ENOENT);
-            return;
-        }
-        ScanOpenFolder(OpenToEnter(folder, base, FolderOpenFlags, true), base);
+        ScanOpenFolder(folder.empty() ? -1 : OpenToEnter(folder, base, FolderOpenFlags, true), base);
     }
 
 private:

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,15 +66,21 @@ TEST(UnreadableSource, GetsOneLogLineAndTheRestIsCopied)
     for (const char* name : { "a.txt", "secret.txt", "c.txt", "sub/d.txt" })
         WriteWithTime(dir / "src/" + name, std::string("new ") + name, SourceTime);
     ASSERT_EQ(::chmod((dir / "src/secret.txt").c_str(), 0600), 0);
+    // A subfolder that cannot be listed is a failure too, not a silent gap in the backup.
+    MakeFolders(dir / "src/locked");
+    WriteWithTime(dir / "src/locked/e.txt", "e");
+    ASSERT_EQ(::chmod((dir / "src/locked").c_str(), 0700), 0);
     const std::optional<std::string> second = RunAsNobody(dir / "exe", dir / "src", root);
     ASSERT_TRUE(second);
     EXPECT_EQ(*second, "failed=1 reported=0 idle=yes");
 
     FaultRun reader(dir / "exe");
     const auto lines = reader.LogLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(lines[0].ends_with(" " + FileFailureText(reader.text, dir / "src/secret.txt", copies + "secret.txt")))
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].ends_with(" " + FolderFailureText(reader.text, dir / "src/locked", std::strerror(EACCES))))
         << lines[0];
+    EXPECT_TRUE(lines[1].ends_with(" " + FileFailureText(reader.text, dir / "src/secret.txt", copies + "secret.txt")))
+        << lines[1];
     EXPECT_EQ(ReadFileBytes(copies + "secret.txt"), "old secret.txt") << "the previous copy stays";
     for (const char* name : { "a.txt", "c.txt", "sub/d.txt" })
         EXPECT_EQ(ReadFileBytes(copies + name), std::string("new ") + name);
