@@ -1,5 +1,6 @@
 #include "engine/CopyMethods.h"
 
+#include "engine/DestinationFolders.h"
 #include "engine/PartFile.h"
 #include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 using platform::FileDescriptor;
@@ -22,17 +24,23 @@ constexpr int MethodPanel = 3;
 constexpr size_t StreamPieceSize = size_t{1} << 18;
 
 struct SourceFile {
+    FileDescriptor folder; // looked in for a free part-file name
     FileDescriptor file;
     struct stat info {};
+    FileDescriptor destinationFolder; // the folder the copy is made in, opened by its path
 };
 
 // Only regular files are read, and only for reading: opening a source for writing would tell every
 // watcher of the file (sync clients, indexers, build tools) that it was written. O_NONBLOCK keeps the
 // open itself from hanging on a fifo that took a file's place since the scan; it changes nothing for a
-// regular file.
+// regular file. The file is opened in its folder, which the part file's name is then chosen against
+// without walking the source's whole path again.
 SourceFile OpenSource(const std::string& path)
 {
-    SourceFile source{FileDescriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)), {}};
+    SourceFile source;
+    source.folder = OpenFolderOf(path);
+    source.file = FileDescriptor(
+        ::openat(source.folder.get(), NameOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!source.file.valid() || ::fstat(source.file.get(), &source.info) != 0 || !S_ISREG(source.info.st_mode))
         throw Error(FormatMessage("Cannot open file %s", path));
     // Asked of the open file, since the scan saw only the name: a link can lead there, or be made to.
@@ -48,19 +56,29 @@ bool IsSameFile(const struct stat& a, const struct stat& b)
 
 // Two spellings can name one file ("//home/a" below a destination root of "/", a second hard link, a
 // folder mounted twice): a copy made beside it and renamed over it would replace the source itself.
-// Links are followed, since a link at the destination that leads to the source is the source too.
+// Links are followed, since a link at the destination that leads to the source is the source too. A
+// folder that cannot be opened holds no destination, and no copy can be made in it either.
 void RefuseCopyOntoItself(const RunContext& ctx, const SourceFile& source, const std::string& destinationPath)
 {
     struct stat destination {};
-    if (::stat(destinationPath.c_str(), &destination) == 0 && IsSameFile(source.info, destination))
+    if (source.destinationFolder.valid()
+        && ::fstatat(source.destinationFolder.get(), NameOf(destinationPath).c_str(), &destination, 0) == 0
+        && IsSameFile(source.info, destination))
         throw Error(ctx.Text[UiKey::Error1]);
 }
 
 SourceFile OpenSourceToCopy(const RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
 {
     SourceFile source = OpenSource(sourcePath);
+    source.destinationFolder = OpenFolderOf(destinationPath);
     RefuseCopyOntoItself(ctx, source, destinationPath);
     return source;
+}
+
+// The copy in the making, in the folder that was checked.
+PartFile StartCopy(SourceFile& source, const std::string& destinationPath)
+{
+    return PartFile(std::move(source.destinationFolder), source.folder.get(), destinationPath);
 }
 
 // The source's stamp as it was when the source was opened, on the open copy: a file changed while
@@ -140,8 +158,8 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     ctx.View.SetPanelText(MethodPanel, "1 method");
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
-    const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy(destinationPath, sourcePath);
+    SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
+    PartFile copy = StartCopy(source, destinationPath);
     platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
     // The length when opened: what is added since is left for the next run, since copying on after a file
     // that is still being written could never end. Every block but the last is whole, and a file whose
@@ -171,8 +189,8 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
 void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
 {
     ctx.View.SetPanelText(MethodPanel, "2 method");
-    const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy(destinationPath, sourcePath);
+    SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
+    PartFile copy = StartCopy(source, destinationPath);
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
     for (off_t left = source.info.st_size; left > 0;) {
@@ -198,8 +216,8 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
 {
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
-        const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-        PartFile copy(destinationPath, sourcePath);
+        SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
+        PartFile copy = StartCopy(source, destinationPath);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.st_size))
             throw Error("");
         RefuseChangedCopyOverPrevious(source, sourcePath, copy);
