@@ -163,7 +163,7 @@ run_program() {
         kill "$(pgrep -P "$time_pid")" 2>/dev/null; wait "$time_pid" || true
         echo "the program did not run its profiles (no $end_marker)" >&2; return 1
     }
-    pause "$(awk -v a="$EPOCHREALTIME" -v b="$started" -v h="$hold" 'BEGIN { d = h - (a - b); printf "%.3f", d > 0 ? d : 0 }')"
+    pause "$(awk -v a="$EPOCHREALTIME" -v b="$started" -v h="$hold" 'BEGIN { d = h - (a - b); printf "%.3f", (d > 0 ? d : 0) }')"
     app_pid="$(pgrep -P "$time_pid")"
     kill -TERM "$app_pid" 2>/dev/null || true
     wait "$time_pid" || true
