@@ -30,7 +30,8 @@ void TMain::FormCreate()
             item->setData(QByteArray(caption.data(), static_cast<qsizetype>(caption.size())));
         }
         LanguageName = ReadAndKeepLanguageName();
-        ApplyLanguage(LanguageName);
+        LoadStartLanguage(LanguageName, UiText);
+        relabel();
     });
     // The profiles load even when the settings or language file could not be written (a file the
     // user protected, a full disk): a caption left untranslated must not stop every backup.

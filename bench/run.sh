@@ -1,369 +1,437 @@
 #!/usr/bin/env bash
-# Benchmark: Dupliqa's real backup path (the main window under the offscreen platform, with its
-# status bar, gauge and event pump) against cp and rsync on the same trees, in a temporary folder
-# that is removed at the end. Prints one table of medians, ratios and targets.
+# Benchmark: the real program, build/app/Dupliqa, run the way a user runs it, against cp -a, cp and
+# rsync -a on the same trees in the same run, in a temporary folder that is removed at the end.
+# Prints one table with every target and MET or NOT MET, then a second table of figures timed
+# inside the process (dupliqa_bench: the main window's backup path alone, and its event probe).
 #
-#   bench/run.sh [--runs N] [--build-dir DIR] [--no-build] [--work-dir DIR] [--warm-only]
-#                [--big-size BYTES]
+#   bench/run.sh [--quick] [--runs N] [--build-dir DIR] [--no-build] [--work-dir DIR]
 #
-# --runs N          runs of each measurement (default 3); medians are quoted
-# --build-dir DIR   where dupliqa_bench is built (default: build/ at the top of the repository)
-# --no-build        use the dupliqa_bench already built there
-# --work-dir DIR    where the temporary folder goes (default: $TMPDIR or /tmp)
-# --warm-only       skip the runs with a dropped page cache
-# --big-size BYTES  size of the single large file (default 2 GiB; scaled down when disk is short)
+# --quick          one run of each case on a smaller tree (10000 files, a 256 MiB file): a minute or two
+# --runs N         runs of each case (default 3); medians are quoted
+# --build-dir DIR  where Dupliqa and dupliqa_bench are built (default: build/ at the top of the repository)
+# --no-build       use what is already built there
+# --work-dir DIR   where the temporary folder goes (default: $TMPDIR or /tmp)
+#
+# How the program is timed. It takes no arguments: it is copied into a scratch folder with an
+# Items.txt of three profiles, started under the offscreen platform, and runs every profile once
+# shortly after start-up, one after the other in the same scheduler tick. The first and the last
+# profile each copy one small marker file into a folder of their own; the bench watches for the two
+# copies from outside (a stat every 5 ms) and stops the program with SIGTERM once the last one is
+# there. The profile in the middle is the case measured. /usr/bin/time gives the CPU seconds (user +
+# sys) of the whole process. The same program is then started again with the middle profile's
+# source empty and kept alive exactly as long (an idle start of the same length); its CPU seconds
+# are subtracted, and so is its time between the two markers from the wall time between them.
+# Peers are timed by /usr/bin/time as whole commands.
+#
+# Cases: A full backup of many small files (cp -a), B the unchanged re-run (rsync -a), C a re-run
+# with 1% of the files touched (rsync -a), D one large file, warm and cold (cp; cold = the page cache
+# dropped before the run, the programs' own files read back in), S a sparse file (blocks of the copy
+# against cp -a's), U start-up (every file the program writes, and its fsync calls, by strace),
+# E the longest time without handling an event (the probe timer inside dupliqa_bench).
+# Not a test: nothing here runs in CI.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 runs=3
+quick=0
 build="$root/build"
 build_it=1
 work_parent="${TMPDIR:-/tmp}"
-want_cold=1
-big_size=$((2 * 1024 * 1024 * 1024))
 
 while [ $# -gt 0 ]; do
     case "$1" in
+        --quick) quick=1; shift ;;
         --runs) runs="$2"; shift 2 ;;
         --build-dir) build="$2"; shift 2 ;;
         --no-build) build_it=0; shift ;;
         --work-dir) work_parent="$2"; shift 2 ;;
-        --warm-only) want_cold=0; shift ;;
-        --big-size) big_size="$2"; shift 2 ;;
-        -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,33p' "$0"; exit 0 ;;
         *) echo "unknown argument: $1" >&2; exit 2 ;;
     esac
 done
 
-# Scenario sizes.
-a_files=50000
-a_folders=2000
-a_max_size=16384
-c_share=100            # one file in c_share is touched
-e_files=500000
-e_folders=2000
-f_small=1000
-f_large=10000
+a_files=60000
+a_folders=4200
+a_max_size=4096
+c_share=100                          # one file in c_share is touched
+big_size=$((2 * 1024 * 1024 * 1024))
+sparse_size=$((1024 * 1024 * 1024))
+sparse_data_mib=10
+if [ "$quick" = 1 ]; then
+    runs=1
+    a_files=10000
+    a_folders=700
+    big_size=$((256 * 1024 * 1024))
+fi
 
 # --- Tools and build ------------------------------------------------------------------------------
 
-for tool in cmake g++ rsync cp; do
+for tool in cmake g++ rsync cp strace /usr/bin/time pgrep; do
     if ! command -v "$tool" >/dev/null; then
         "$root/scripts/setup.sh"
         break
     fi
 done
+program="$build/app/Dupliqa"
 bench="$build/bench/dupliqa_bench"
 if [ "$build_it" = 1 ]; then
-    echo "Building dupliqa_bench in $build ..." >&2
+    echo "Building Dupliqa and dupliqa_bench in $build ..." >&2
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDUPLIQA_WERROR=ON >/dev/null
-    cmake --build "$build" --target dupliqa_bench -j"$(nproc)" >/dev/null
+    cmake --build "$build" --target Dupliqa dupliqa_bench -j"$(nproc)" >/dev/null
 fi
-[ -x "$bench" ] || { echo "no $bench: build it first" >&2; exit 1; }
+for built in "$program" "$bench"; do
+    [ -x "$built" ] || { echo "no $built: build it first" >&2; exit 1; }
+done
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 
-# --- Temporary folder, removed whatever happens -------------------------------------------------
-
 work="$(mktemp -d "$work_parent/dupliqa-bench.XXXXXX")"
 cleanup() {
+    [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null
     echo "[bench] removing $work" >&2
     rm -rf "$work"
-    # Written back, so that the removed inodes stop slowing the making of files after a minute, not five.
     sync
 }
 trap cleanup EXIT
-exe="$work/exe"          # the scratch folder beside the "executable": Items.txt, language files, Error.log
-mkdir -p "$exe"
 
 # --- Helpers --------------------------------------------------------------------------------------
 
 note() { echo "[bench] $*" >&2; }
 now() { echo "$EPOCHREALTIME"; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f", b - a }'; }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.6f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a - b }'; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 maximum() { printf '%s\n' "$@" | sort -g | tail -n 1; }
 field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
-at_most() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? "MET" : "NOT MET" }'; }
-
-cold_ok=0
-if [ "$want_cold" = 1 ]; then
-    if sync && { echo 3 > /proc/sys/vm/drop_caches; } 2>/dev/null; then
-        cold_ok=1
-    else
-        note "dropping the page cache is not allowed here: every figure is with a warm cache"
-    fi
-fi
-caches=(warm)
-[ "$cold_ok" = 1 ] && caches+=(cold)
-
-# Prepares the cache for one timed run: warm leaves it (after writing back what is dirty), cold drops it.
-prepare() {
-    sync
-    [ "$1" = cold ] && echo 3 > /proc/sys/vm/drop_caches
-    return 0
-}
-
-# Times a peer command (whole process) after preparing the cache; prints seconds.
-time_peer() {
-    local cache="$1"; shift
-    prepare "$cache"
-    local start end
-    start="$(now)"
-    "$@"
-    end="$(now)"
-    elapsed "$start" "$end"
-}
-
-# One Dupliqa backup run; prints its name=value line. Cold runs drop the cache inside the bench,
-# just before the timed part, after the window is built.
-dupliqa_backup() {
-    local cache="$1" source="$2" destination="$3"
-    local drop=()
-    sync
-    [ "$cache" = cold ] && drop=(--drop-caches)
-    "$bench" backup "${drop[@]}" "$exe" "$source" "$destination" 2>/dev/null
-}
-
+at_most() { awk -v a="$1" -v b="$2" 'BEGIN { print (a != "n/a" && a <= b) ? "MET" : "NOT MET" }'; }
 count_files() { find "$1" -type f | wc -l; }
 sum_sizes() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
+warn() { echo "$*" >>"$work/warnings"; }
 
-declare -A result     # result[key] = median seconds (or other figure)
-declare -a gaps_a=() gaps_d=()
-warnings=()
+# A fifo held open for reading and writing: read -t on it sleeps without starting a process.
+mkfifo "$work/tick"
+exec {tick}<>"$work/tick"
+pause() { read -r -t "$1" -u "$tick" _ || true; }
 
-disk_free() { df -P --block-size=1 "$work" | awk 'NR == 2 { print $4 }'; }
-inodes_free() { df -P -i "$work" | awk 'NR == 2 { print $4 }'; }
+# Waits until path exists; prints the time it was seen. Fails after limit seconds.
+# Nothing in the loop starts a process, so the watch costs the machine next to nothing.
+wait_for_file() {
+    local path="$1" deadline=$((EPOCHSECONDS + $2))
+    until [ -e "$path" ]; do
+        ((EPOCHSECONDS < deadline)) || return 1
+        pause 0.005
+    done
+    echo "$EPOCHREALTIME"
+}
+
+# CPU seconds (user + sys) and wall seconds of a whole command: "cpu wall".
+time_command() {
+    local out="$work/time.out"
+    /usr/bin/time -f '%U %S %e' -o "$out" "$@" >/dev/null 2>&1 || warn "failed: $*"
+    tail -n 1 "$out" | awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }'
+}
+
+# --- The real program ----------------------------------------------------------------------------
+
+exe="$work/exe"
+mkdir -p "$exe" "$work/marker/src" "$work/empty"
+cp "$program" "$exe/Dupliqa"
+printf 'marker\r\n' >"$work/marker/src/m"
+
+# Writes Items.txt: a start marker, the measured profile (source, destination), an end marker. Sets
+# start_marker and end_marker to the paths of the copies that will appear.
+write_profiles() {
+    # Counted in a file: the caller often runs in a subshell of its own.
+    marker_count=$(( $(cat "$work/marker/count" 2>/dev/null || echo 0) + 1 ))
+    echo "$marker_count" >"$work/marker/count"
+    local first="$work/marker/first$marker_count" last="$work/marker/last$marker_count"
+    printf 'first;%s;%s;9999\r\nmeasured;%s;%s;9999\r\nlast;%s;%s;9999\r\n' \
+        "$work/marker/src" "$first" "$1" "$2" "$work/marker/src" "$last" >"$exe/Items.txt"
+    start_marker="$first$work/marker/src/m"
+    end_marker="$last$work/marker/src/m"
+}
+
+# Starts the program, waits for both markers, keeps it alive until at least hold seconds after its
+# start, stops it. Prints "cpu between_markers life" in seconds.
+run_program() {
+    local hold="$1" out="$work/program-time.out" started seen_first seen_last
+    rm -f "$exe/Error.log"
+    started="$EPOCHREALTIME"
+    /usr/bin/time -f '%U %S %e' -o "$out" "$exe/Dupliqa" >/dev/null 2>&1 &
+    local time_pid=$!
+    seen_first="$(wait_for_file "$start_marker" 120)" && seen_last="$(wait_for_file "$end_marker" 3600)" || {
+        kill "$(pgrep -P "$time_pid")" 2>/dev/null; wait "$time_pid" || true
+        echo "the program did not run its profiles (no $end_marker)" >&2; return 1
+    }
+    pause "$(awk -v a="$EPOCHREALTIME" -v b="$started" -v h="$hold" 'BEGIN { d = h - (a - b); printf "%.3f", (d > 0 ? d : 0) }')"
+    app_pid="$(pgrep -P "$time_pid")"
+    kill -TERM "$app_pid" 2>/dev/null || true
+    wait "$time_pid" || true
+    app_pid=""
+    local life
+    life="$(minus "$(now)" "$started")"
+    if [ -s "$exe/Error.log" ]; then warn "Error.log after a run: $(head -c 300 "$exe/Error.log")"; fi
+    tail -n 1 "$out" | awk -v b="$(minus "$seen_last" "$seen_first")" -v l="$life" '{ printf "%.3f %s %s\n", $1 + $2, b, l }'
+}
+
+# One measured run of the program on source -> destination, less an idle start of the same length.
+# Prints "cpu wall".
+time_program() {
+    local source="$1" destination="$2" before="${3:-}" real idle
+    write_profiles "$source" "$destination"
+    [ -n "$before" ] && $before
+    real="$(run_program 0)"
+    write_profiles "$work/empty" "$work/marker/idle$marker_count"
+    idle="$(run_program "$(awk '{ print $3 }' <<<"$real")")"
+    awk -v r="$real" -v i="$idle" 'BEGIN { split(r, a, " "); split(i, b, " ");
+        printf "%.3f %.3f\n", a[1] - b[1], a[2] - b[2] }'
+}
+
+declare -A result
+rows=()
+
+# Medians of the "cpu wall" lines given, as "cpu wall".
+medians() {
+    local cpus=() walls=() line
+    for line in "$@"; do
+        cpus+=("${line% *}")
+        walls+=("${line#* }")
+    done
+    echo "$(median "${cpus[@]}") $(median "${walls[@]}")"
+}
 
 load_start="$(cut -d ' ' -f 1-3 /proc/loadavg)"
 bench_start="$(now)"
-note "work folder $work: $(( $(disk_free) / 1024 / 1024 )) MiB and $(inodes_free) inodes free"
 
-# On ext4 without a journal (as here) a new file skips every inode deleted in the last minute whose
-# inode table block is still cached, so making files soon after removing many costs far more than
-# it should, whichever tool makes them. No timed run therefore follows a removal of many files:
-# every run of A writes a fresh destination, and the trees go only at the end.
+# --- U: start-up ----------------------------------------------------------------------------------
 
-# --- A: full backup of many small files, against cp -a and rsync -a -----------------------------
+note "U: one start traced"
+write_profiles "$work/empty" "$work/marker/u"
+# The language file exists from an earlier start, as on every start but the first.
+run_program 0 >/dev/null
+write_profiles "$work/empty" "$work/marker/u"
+strace -f -qq -o "$work/strace.out" -e trace=openat,open,creat,rename,renameat,renameat2,fsync,fdatasync \
+    "$exe/Dupliqa" >/dev/null 2>&1 &
+strace_pid=$!
+wait_for_file "$end_marker" 120 >/dev/null || warn "U: the traced start ran no profile"
+kill -TERM "$(pgrep -P "$strace_pid")" 2>/dev/null || kill "$strace_pid"
+wait "$strace_pid" || true
+# A file is written by an open for writing of its own path, or by a rename onto it. The marker copies are
+# the run's, not the start's.
+writes="$(awk -v exe="$exe/" '
+    function count(p) { if (index(p, exe) == 1) n[p]++ }
+    /openat\(.*O_(WRONLY|RDWR)/ && !/= -1/ { if (match($0, /"[^"]*"/)) count(substr($0, RSTART + 1, RLENGTH - 2)) }
+    /rename(at2?)?\(/ && !/= -1/ { k = split($0, q, "\""); if (k >= 5) count(q[k - 1]) }
+    END { for (p in n) print n[p], p }' "$work/strace.out" | sort -rn)"
+fsyncs="$(grep -cE '(fsync|fdatasync)\(' "$work/strace.out" || true)"
+# Part files written beside the real names are renamed over them: count the real name only.
+most_writes="$(awk '$2 !~ /\.dupliqa-new$/ { print $1; exit }' <<<"$writes")"
+most_file="$(awk '$2 !~ /\.dupliqa-new$/ { print $2; exit }' <<<"$writes")"
+files_written="$(awk '$2 !~ /\.dupliqa-new$/' <<<"$writes" | wc -l)"
+note "U: $files_written files written, at most $most_writes times ($most_file); $fsyncs fsync calls"
+
+# --- A: full backup of many small files ---------------------------------------------------------
 
 src="$work/a/src"
-mkdir -p "$work/a"
 note "A: making $a_files files of 0 to $a_max_size bytes in $a_folders folders"
 "$bench" make-tree "$src" "$a_files" "$a_folders" "$a_max_size" 7 >/dev/null
 a_bytes="$(sum_sizes "$src")"
-a_need=$(( (a_bytes + a_files * 4096) * 3 * runs * ${#caches[@]} ))
-a_fresh=1
-if [ $((a_need + 6 * 1024 * 1024 * 1024)) -gt "$(disk_free)" ]; then
-    a_fresh=0
-    warnings+=("A: too little disk for a fresh destination per run; destinations were removed between runs, so file creation may be slowed (see the comment above)")
-fi
-run_a=0
-for cache in "${caches[@]}"; do
-    d=() c=() r=()
-    for ((i = 1; i <= runs; i++)); do
-        if [ "$a_fresh" = 1 ]; then
-            run_a=$((run_a + 1))
-        else
-            rm -rf "$work/a/dq1" "$work/a/cp1" "$work/a/rs1"
-            run_a=1
-        fi
-        dq="$work/a/dq$run_a" rs="$work/a/rs$run_a"
-        line="$(dupliqa_backup "$cache" "$src" "$dq")"
-        d+=("$(field seconds "$line")"); gaps_a+=("$(field max_gap_ms "$line") $cache:$(field max_gap_at "$line")")
-        [ "$(field files "$line")" = "$a_files" ] && [ "$(field failed "$line")" = 0 ] \
-            || warnings+=("A $cache run $i: Dupliqa reported $line")
-        c+=("$(time_peer "$cache" cp -a "$src" "$work/a/cp$run_a")")
-        r+=("$(time_peer "$cache" rsync -a "$src/" "$rs/")")
-        note "A $cache run $i: Dupliqa ${d[-1]} s (max gap $(field max_gap_ms "$line") ms), cp -a ${c[-1]} s, rsync -a ${r[-1]} s"
-    done
-    result[A_dq_$cache]="$(median "${d[@]}")"
-    result[A_cp_$cache]="$(median "${c[@]}")"
-    result[A_rs_$cache]="$(median "${r[@]}")"
+sync
+d=() c=()
+for ((i = 1; i <= runs; i++)); do
+    d+=("$(time_program "$src" "$work/a/dq$i")")
+    c+=("$(time_command cp -a "$src" "$work/a/cp$i")")
+    note "A run $i: Dupliqa ${d[-1]}, cp -a ${c[-1]} (cpu wall)"
 done
-dq_files="$(count_files "$dq")"
-dq_bytes="$(sum_sizes "$dq")"
-if [ "$dq_files" != "$a_files" ] || [ "$dq_bytes" != "$a_bytes" ]; then
-    warnings+=("A: Dupliqa's destination holds $dq_files files of $dq_bytes bytes, the source $a_files of $a_bytes")
+result[A_dq]="$(medians "${d[@]}")"
+result[A_cp]="$(medians "${c[@]}")"
+dq="$work/a/dq1"
+if [ "$(count_files "$dq")" != "$((a_files))" ] || [ "$(sum_sizes "$dq")" != "$a_bytes" ]; then
+    warn "A: Dupliqa's copy holds $(count_files "$dq") files of $(sum_sizes "$dq") bytes, the source $a_files of $a_bytes"
 fi
+note "A: rsync -a makes its copy for B and C"
+time_command rsync -a "$src/" "$work/a/rs/" >/dev/null
 
-# --- B: the unchanged re-run, against rsync -a's quick check ------------------------------------
+# --- B: unchanged re-run ---------------------------------------------------------------------------
 
-for cache in "${caches[@]}"; do
-    d=() r=()
-    for ((i = 1; i <= runs; i++)); do
-        line="$(dupliqa_backup "$cache" "$src" "$dq")"
-        d+=("$(field seconds "$line")")
-        r+=("$(time_peer "$cache" rsync -a "$src/" "$rs/")")
-        note "B $cache run $i: Dupliqa ${d[-1]} s, rsync -a ${r[-1]} s"
-    done
-    result[B_dq_$cache]="$(median "${d[@]}")"
-    result[B_rs_$cache]="$(median "${r[@]}")"
+d=() r=()
+for ((i = 1; i <= runs; i++)); do
+    d+=("$(time_program "$src" "$dq")")
+    r+=("$(time_command rsync -a "$src/" "$work/a/rs/")")
+    note "B run $i: Dupliqa ${d[-1]}, rsync -a ${r[-1]}"
 done
+result[B_dq]="$(medians "${d[@]}")"
+result[B_rs]="$(medians "${r[@]}")"
 
-# --- C: the re-run after 1% of the files got a new modification time ----------------------------
+# --- C: re-run with 1% of the files touched ------------------------------------------------------
 
 find "$src" -type f | sort >"$work/a/list"
-touched=0
-run_c=0
 base_time=$(( $(date +%s) - 86400 ))
-for cache in "${caches[@]}"; do
-    d=() r=()
-    for ((i = 1; i <= runs; i++)); do
-        run_c=$((run_c + 1))
-        awk -v k="$run_c" -v n="$c_share" 'NR % n == k % n' "$work/a/list" >"$work/a/touch"
-        touched="$(wc -l <"$work/a/touch")"
-        xargs -d '\n' touch -m -d "@$((base_time + run_c * 60))" <"$work/a/touch"
-        line="$(dupliqa_backup "$cache" "$src" "$dq")"
-        d+=("$(field seconds "$line")")
-        r+=("$(time_peer "$cache" rsync -a "$src/" "$rs/")")
-        # The copy carries the source's time as a stamp in 2-second steps.
-        first="$(head -n 1 "$work/a/touch")"
-        if [ $(( $(stat -c %Y "$first") - $(stat -c %Y "$dq$first") )) -lt 0 ] \
-            || [ $(( $(stat -c %Y "$first") - $(stat -c %Y "$dq$first") )) -gt 1 ]; then
-            warnings+=("C $cache run $i: $first was not copied by Dupliqa")
-        fi
-        note "C $cache run $i: $touched files touched; Dupliqa ${d[-1]} s, rsync -a ${r[-1]} s"
-    done
-    result[C_dq_$cache]="$(median "${d[@]}")"
-    result[C_rs_$cache]="$(median "${r[@]}")"
+touch_share() {
+    awk -v k="$c_round" -v n="$c_share" 'NR % n == k % n' "$work/a/list" >"$work/a/touch"
+    xargs -d '\n' touch -m -d "@$((base_time + c_round * 60))" <"$work/a/touch"
+    sync
+}
+d=() r=()
+for ((i = 1; i <= runs; i++)); do
+    c_round=$i
+    d+=("$(time_program "$src" "$dq" touch_share)")
+    r+=("$(time_command rsync -a "$src/" "$work/a/rs/")")
+    first="$(head -n 1 "$work/a/touch")"
+    [ "$(stat -c %Y "$first")" -ge "$(stat -c %Y "$dq$first")" ] && [ "$(( $(stat -c %Y "$first") - $(stat -c %Y "$dq$first") ))" -le 1 ] \
+        || warn "C run $i: $first was not copied"
+    note "C run $i: $(wc -l <"$work/a/touch") files touched; Dupliqa ${d[-1]}, rsync -a ${r[-1]}"
 done
+touched="$(wc -l <"$work/a/touch")"
+result[C_dq]="$(medians "${d[@]}")"
+result[C_rs]="$(medians "${r[@]}")"
 
-# --- D: one large file, against cp (the kernel's copy) -------------------------------------------
+# --- D: one large file, warm and cold ------------------------------------------------------------
 
-free_bytes="$(disk_free)"
-reserve=$((2 * 1024 * 1024 * 1024))
-big_note=""
-if [ $((big_size * 2 + reserve)) -gt "$free_bytes" ]; then
-    wanted="$big_size"
-    while [ "$big_size" -gt $((64 * 1024 * 1024)) ] && [ $((big_size * 2 + reserve)) -gt "$free_bytes" ]; do
-        big_size=$((big_size / 2))
-    done
-    big_note="disk short: $(( wanted / 1024 / 1024 )) MiB wanted, $(( big_size / 1024 / 1024 )) MiB used"
-    note "D: $big_note"
-fi
 big_mib=$((big_size / 1024 / 1024))
 mkdir -p "$work/d/src"
+big="$work/d/src/big.bin"
 note "D: making one file of $big_mib MiB"
-"$bench" make-file "$work/d/src/big.bin" "$big_size" 11
-for cache in "${caches[@]}"; do
+"$bench" make-file "$big" "$big_size" 11
+sync
+# Cold: the whole page cache dropped (as root), then the programs and their libraries read again, so that
+# only the data is cold. Without root, the source's pages alone are dropped through posix_fadvise (dd),
+# which leaves the kernel's refault bookkeeping behind and makes reading them back cost more CPU.
+programs_and_libraries() { for p in "$exe/Dupliqa" "$(command -v cp)"; do echo "$p"; ldd "$p" | awk '$3 ~ /^\// { print $3 }'; done; }
+drop_source() {
+    sync
+    if { echo 3 >/proc/sys/vm/drop_caches; } 2>/dev/null; then
+        programs_and_libraries | sort -u | xargs cat >/dev/null
+    else
+        dd if="$big" iflag=nocache count=0 status=none
+    fi
+}
+warm_source() { sync; cat "$big" >/dev/null; }
+for cache in warm cold; do
+    prepare=warm_source
+    [ "$cache" = cold ] && prepare=drop_source
     d=() c=()
     for ((i = 1; i <= runs; i++)); do
         rm -rf "$work/d/dq" "$work/d/cp.bin"
-        line="$(dupliqa_backup "$cache" "$work/d/src" "$work/d/dq")"
-        d+=("$(field seconds "$line")"); gaps_d+=("$(field max_gap_ms "$line") $cache:$(field max_gap_at "$line")")
-        [ "$(field failed "$line")" = 0 ] || warnings+=("D $cache run $i: Dupliqa reported $line")
-        rm -rf "$work/d/dq"
-        c+=("$(time_peer "$cache" cp "$work/d/src/big.bin" "$work/d/cp.bin")")
-        rm -f "$work/d/cp.bin"
-        note "D $cache run $i: Dupliqa ${d[-1]} s (max gap $(field max_gap_ms "$line") ms), cp ${c[-1]} s"
-    done
-    result[D_dq_$cache]="$(median "${d[@]}")"
-    result[D_cp_$cache]="$(median "${c[@]}")"
-done
-rm -f "$work/d/src/big.bin"
-sync
-
-# --- E: peak memory of a scan of 500000 empty files ----------------------------------------------
-
-note "E: making $e_files empty files in $e_folders folders"
-"$bench" make-tree "$work/e" "$e_files" "$e_folders" 0 >/dev/null
-m=() s=() e_before=()
-for ((i = 1; i <= runs; i++)); do
-    sync
-    line="$("$bench" scan "$exe" "$work/e" 2>/dev/null)"
-    [ "$(field files "$line")" = "$e_files" ] || warnings+=("E run $i: the scan found $(field files "$line") files")
-    m+=("$(field peak_rss_kib "$line")"); s+=("$(field seconds "$line")"); e_before+=("$(field rss_before_kib "$line")")
-    note "E run $i: scan ${s[-1]} s, peak resident memory ${m[-1]} KiB (${e_before[-1]} KiB before the scan)"
-done
-e_peak_mib="$(awk -v k="$(maximum "${m[@]}")" 'BEGIN { printf "%.1f", k / 1024 }')"
-e_before_mib="$(awk -v k="$(median "${e_before[@]}")" 'BEGIN { printf "%.1f", k / 1024 }')"
-e_scan_s="$(median "${s[@]}")"
-
-# --- F: every file fails, so each one appends a log line -----------------------------------------
-
-# The destination root exists, but the first folder below it is a regular file, so no folder of any
-# destination path can be made and every file fails all three copy methods.
-f_run() {
-    local files="$1" i line per=()
-    local fsrc="$work/f$files/src" fdq="$work/f$files/dq"
-    "$bench" make-tree "$fsrc" "$files" $((files / 25)) 0 >/dev/null
-    mkdir -p "$fdq"
-    local first="${fsrc#/}"
-    first="${first%%/*}"
-    : >"$fdq/$first"
-    for ((i = 1; i <= runs; i++)); do
-        find "$exe" -maxdepth 1 -iname error.log -delete
         sync
-        line="$("$bench" backup "$exe" "$fsrc" "$fdq" 2>/dev/null)"
-        [ "$(field log_lines "$line")" = "$files" ] && [ "$(field failed "$line")" = 1 ] \
-            || warnings+=("F $files run $i: $line")
-        per+=("$(awk -v s="$(field seconds "$line")" -v n="$files" 'BEGIN { printf "%.3f", s / n * 1e6 }')")
-        note "F $files run $i: $(field seconds "$line") s for $(field log_lines "$line") log lines, ${per[-1]} us a line"
+        d+=("$(time_program "$work/d/src" "$work/d/dq" "$prepare")")
+        cmp -s "$big" "$work/d/dq$big" || warn "D $cache run $i: the copy differs from the source"
+        rm -rf "$work/d/dq"
+        $prepare
+        c+=("$(time_command cp "$big" "$work/d/cp.bin")")
+        rm -f "$work/d/cp.bin"
+        note "D $cache run $i: Dupliqa ${d[-1]}, cp ${c[-1]}"
     done
-    result[F_$files]="$(median "${per[@]}")"
+    result[D_dq_$cache]="$(medians "${d[@]}")"
+    result[D_cp_$cache]="$(medians "${c[@]}")"
+done
+rm -f "$big"
+
+# --- S: a sparse file ------------------------------------------------------------------------------
+
+note "S: a sparse file of $((sparse_size / 1024 / 1024)) MiB holding $sparse_data_mib MiB of data"
+mkdir -p "$work/s/src"
+sparse="$work/s/src/sparse.bin"
+truncate -s "$sparse_size" "$sparse"
+for ((k = 0; k < sparse_data_mib; k++)); do
+    dd if=/dev/urandom of="$sparse" bs=1M count=1 seek=$((k * (sparse_size / 1024 / 1024) / sparse_data_mib + 7)) \
+        conv=notrunc status=none
+done
+sync
+time_program "$work/s/src" "$work/s/dq" >/dev/null
+cp -a "$sparse" "$work/s/cp.bin"
+sync
+s_dq="$(stat -c %b "$work/s/dq$sparse" 2>/dev/null || echo missing)"
+s_cp="$(stat -c %b "$work/s/cp.bin")"
+s_src="$(stat -c %b "$sparse")"
+cmp -s "$sparse" "$work/s/dq$sparse" || warn "S: the copy differs from the source"
+rm -rf "$work/s"
+
+# --- Second table: inside the process (dupliqa_bench), with the event probe ----------------------
+
+note "engine: the main window's backup path timed inside dupliqa_bench"
+engine() { # label source destination
+    local line
+    line="$("$bench" backup "$work/exe-bench" "$2" "$3" 2>/dev/null)"
+    [ "$(field failed "$line")" = 0 ] || warn "engine $1: $line"
+    echo "$line"
 }
-f_run "$f_small"
-f_run "$f_large"
+mkdir -p "$work/exe-bench" "$work/d/src"
+"$bench" make-file "$big" "$big_size" 11
+sync
+declare -A engine_lines
+gaps=()
+for ((i = 1; i <= runs; i++)); do
+    engine_lines[A$i]="$(engine A "$src" "$work/a/eq$i")"
+    engine_lines[B$i]="$(engine B "$src" "$work/a/eq1")"
+    c_round=$((runs + i)); touch_share
+    engine_lines[C$i]="$(engine C "$src" "$work/a/eq1")"
+    rm -rf "$work/d/eq"; sync
+    engine_lines[D$i]="$(engine D "$work/d/src" "$work/d/eq")"
+    for k in A B C D; do
+        gaps+=("$(field max_gap_ms "${engine_lines[$k$i]}") $k:$(field max_gap_at "${engine_lines[$k$i]}")")
+    done
+    note "engine run $i: A $(field seconds "${engine_lines[A$i]}") s, B $(field seconds "${engine_lines[B$i]}") s," \
+        "C $(field seconds "${engine_lines[C$i]}") s, D $(field seconds "${engine_lines[D$i]}") s"
+done
+engine_median() { # case name
+    local values=() k
+    for ((k = 1; k <= runs; k++)); do values+=("$(field "$2" "${engine_lines[$1$k]}")"); done
+    median "${values[@]}"
+}
+gap_at="$(maximum "${gaps[@]}")"
+gap="${gap_at%% *}"
 
 # --- Table ---------------------------------------------------------------------------------------
 
-row() { printf '%-4s %-38s %-5s %10s  %-9s %10s  %7s  %-16s %s\n' "$@"; }
-line_of() { printf '%.0s-' {1..112}; echo; }
-
-cache_label() { [ "$1" = warm ] && echo warm || echo cold; }
+row() { printf '%-2s %-34s %-5s %9s  %-9s %9s  %6s  %-8s %s\n' "$@"; }
+rule() { printf '%.0s-' {1..104}; echo; }
+compare() { # case text measure dupliqa peer-name peer target
+    local rt
+    rt="$(ratio "$4" "$6")"
+    row "$1" "$2" "$3" "$4" "$5" "$6" "$rt" "<= $7" "$(at_most "$rt" "$7")"
+}
+both() { # case text dupliqa-pair peer-name peer-pair target
+    compare "$1" "$2" cpu "${3% *}" "$4" "${5% *}" "$6"
+    compare "" "" wall "${3#* }" "$4" "${5#* }" "$6"
+}
 
 echo
-echo "Dupliqa benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo),"
-echo "$(df -P -T "$work_parent" | awk 'NR == 2 { print $2 }') at $work_parent, kernel $(uname -r), $(cp --version | head -n 1), $(rsync --version | head -n 1 | awk '{ print $1, $3 }')"
-echo "Load average (1, 5, 15 min) $load_start at the start, $(cut -d ' ' -f 1-3 /proc/loadavg) at the end; the bench took $(awk -v a="$bench_start" -v b="$(now)" 'BEGIN { printf "%.0f", b - a }') s."
-echo "Medians of $runs runs, times in seconds. Dupliqa: RunBackup of the real main window (offscreen, shown),"
-echo "timed inside the process; peers: the whole command. warm = the trees were just made or read (written"
-if [ "$cold_ok" = 1 ]; then
-    echo "back with sync); cold = sync; echo 3 > /proc/sys/vm/drop_caches before every timed run."
-else
-    echo "back with sync). Dropping the page cache is not allowed here, so there are no cold figures."
+echo "Dupliqa benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(df -P -T "$work_parent" | awk 'NR == 2 { print $2 }') at $work_parent"
+echo "Load average (1, 5, 15 min) $load_start at the start, $(cut -d ' ' -f 1-3 /proc/loadavg) at the end; the bench took $(minus "$(now)" "$bench_start" | cut -d. -f1) s."
+echo "Medians of $runs runs, seconds. Dupliqa: the real program (offscreen), less an idle start of the same length."
+rule
+row "" "Case" "" "Dupliqa" "peer" "" "ratio" "target" "result"
+rule
+both A "full, $a_files files 0-4 KiB" "${result[A_dq]}" "cp -a" "${result[A_cp]}" 1.0
+both B "unchanged re-run of A" "${result[B_dq]}" "rsync -a" "${result[B_rs]}" 0.8
+both C "re-run, $touched files (1%) touched" "${result[C_dq]}" "rsync -a" "${result[C_rs]}" 1.0
+both D "one file of $big_mib MiB, warm" "${result[D_dq_warm]}" "cp" "${result[D_cp_warm]}" 1.0
+both D "one file of $big_mib MiB, cold" "${result[D_dq_cold]}" "cp" "${result[D_cp_cold]}" 1.0
+compare S "sparse $((sparse_size / 1048576)) MiB, $sparse_data_mib MiB data" blocks "$s_dq" "cp -a" "$s_cp" 1.0
+row U "start-up: most writes of one file" "" "$most_writes" "" "" "" "<= 1" "$(at_most "$most_writes" 1)"
+row U "start-up: fsync calls" "" "$fsyncs" "files" "$files_written" "" "<= files" "$(at_most "$fsyncs" "$files_written")"
+row E "longest time without events" "" "$gap ms" "" "" "" "<= 50 ms" "$(at_most "$gap" 50)"
+rule
+echo "S: the source holds $s_src blocks of 512 bytes. U: $most_file is the file written most."
+echo "E: largest interval between two ticks of a 10 ms probe timer over every run of the second table"
+echo "   (at ${gap_at#* }; scan:N = N files found, copy:N = gauge at file N)."
+echo
+echo "Inside the process (dupliqa_bench: the main window's RunBackup, offscreen), medians of $runs runs"
+rule
+printf '%-2s %-34s %10s %10s %10s %12s\n' "" "Case" "seconds" "cpu user" "cpu sys" "max gap ms"
+rule
+for k in A B C D; do
+    case "$k" in
+        A) text="full, $a_files files" ;;
+        B) text="unchanged re-run" ;;
+        C) text="re-run, 1% touched" ;;
+        D) text="one file of $big_mib MiB, warm" ;;
+    esac
+    printf '%-2s %-34s %10s %10s %10s %12s\n' "$k" "$text" "$(engine_median "$k" seconds)" \
+        "$(engine_median "$k" cpu_user_s)" "$(engine_median "$k" cpu_sys_s)" "$(engine_median "$k" max_gap_ms)"
+done
+rule
+if [ -s "$work/warnings" ]; then
+    sed 's/^/CHECK FAILED: /' "$work/warnings"
 fi
-line_of
-row "" "Scenario" "cache" "Dupliqa" "peer" "peer" "ratio" "target" "result"
-line_of
-for cache in "${caches[@]}"; do
-    dqv="${result[A_dq_$cache]}"
-    rt="$(ratio "$dqv" "${result[A_cp_$cache]}")"
-    row A "full, $a_files files 0-16 KiB" "$cache" "$dqv" "cp -a" "${result[A_cp_$cache]}" "$rt x" "<= 1.3 (aim 1.0)" "$(at_most "$rt" 1.3)"
-    rt="$(ratio "$dqv" "${result[A_rs_$cache]}")"
-    row A "  same" "$cache" "$dqv" "rsync -a" "${result[A_rs_$cache]}" "$rt x" "(for reference)" "-"
-done
-for cache in "${caches[@]}"; do
-    rt="$(ratio "${result[B_dq_$cache]}" "${result[B_rs_$cache]}")"
-    row B "unchanged re-run of A" "$cache" "${result[B_dq_$cache]}" "rsync -a" "${result[B_rs_$cache]}" "$rt x" "<= 1.0 (aim 0.5)" "$(at_most "$rt" 1.0)"
-done
-for cache in "${caches[@]}"; do
-    rt="$(ratio "${result[C_dq_$cache]}" "${result[C_rs_$cache]}")"
-    row C "re-run, $touched files (1%) touched" "$cache" "${result[C_dq_$cache]}" "rsync -a" "${result[C_rs_$cache]}" "$rt x" "<= 1.0" "$(at_most "$rt" 1.0)"
-done
-for cache in "${caches[@]}"; do
-    rt="$(ratio "${result[D_dq_$cache]}" "${result[D_cp_$cache]}")"
-    row D "one file of $big_mib MiB" "$cache" "${result[D_dq_$cache]}" "cp" "${result[D_cp_$cache]}" "$rt x" "<= 1.2" "$(at_most "$rt" 1.2)"
-done
-gap_a_at="$(maximum "${gaps_a[@]}")"
-gap_d_at="$(maximum "${gaps_d[@]}")"
-gap_a="${gap_a_at%% *}"
-gap_d="${gap_d_at%% *}"
-all_caches=warm; [ "$cold_ok" = 1 ] && all_caches=both
-row E "longest time without events, A" "$all_caches" "$gap_a ms" "" "" "" "<= 50 ms" "$(at_most "$gap_a" 50)"
-row E "longest time without events, D" "$all_caches" "$gap_d ms" "" "" "" "<= 50 ms" "$(at_most "$gap_d" 50)"
-row E "peak memory, scan of $e_files files" "warm" "$e_peak_mib MiB" "" "" "" "< 150 MiB" "$(awk -v a="$e_peak_mib" 'BEGIN { print (a < 150) ? "MET" : "NOT MET" }')"
-rt="$(ratio "${result[F_$f_large]}" "${result[F_$f_small]}")"
-row F "per log line, $f_small lines" "warm" "${result[F_$f_small]} us" "" "" "" "" ""
-row F "per log line, $f_large lines" "warm" "${result[F_$f_large]} us" "$f_small" "${result[F_$f_small]} us" "$rt x" "<= 1.5" "$(at_most "$rt" 1.5)"
-line_of
-echo "E: the probe is a 10 ms timer; the largest interval between its ticks over every Dupliqa run of A and D"
-echo "   (A: ${gap_a_at#* }, D: ${gap_d_at#* }; scan:N = N files found, copy:N = gauge at file N)."
-echo "E: the scan of $e_files files took $e_scan_s s; resident memory was $e_before_mib MiB before it (window built)."
-echo "F: every file fails (a regular file stands where the first destination folder must go); each run starts"
-echo "   with no log, so the $f_large-line run appends to a log that grows to $f_large lines."
-[ -n "$big_note" ] && echo "D: $big_note."
-for warning in "${warnings[@]}"; do
-    echo "CHECK FAILED: $warning"
-done

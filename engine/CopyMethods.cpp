@@ -1,6 +1,8 @@
 #include "engine/CopyMethods.h"
 
+#include "engine/DestinationFolders.h"
 #include "engine/PartFile.h"
+#include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
 #include "platform/Error.h"
 #include "platform/FileContent.h"
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 using platform::FileDescriptor;
@@ -21,17 +24,23 @@ constexpr int MethodPanel = 3;
 constexpr size_t StreamPieceSize = size_t{1} << 18;
 
 struct SourceFile {
+    FileDescriptor folder; // looked in for a free part-file name
     FileDescriptor file;
     struct stat info {};
+    FileDescriptor destinationFolder; // the folder the copy is made in, opened by its path
 };
 
 // Only regular files are read, and only for reading: opening a source for writing would tell every
 // watcher of the file (sync clients, indexers, build tools) that it was written. O_NONBLOCK keeps the
 // open itself from hanging on a fifo that took a file's place since the scan; it changes nothing for a
-// regular file.
+// regular file. The file is opened in its folder, which the part file's name is then chosen against
+// without walking the source's whole path again.
 SourceFile OpenSource(const std::string& path)
 {
-    SourceFile source{FileDescriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)), {}};
+    SourceFile source;
+    source.folder = OpenFolderOf(path);
+    source.file = FileDescriptor(
+        ::openat(source.folder.get(), NameOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!source.file.valid() || ::fstat(source.file.get(), &source.info) != 0 || !S_ISREG(source.info.st_mode))
         throw Error(FormatMessage("Cannot open file %s", path));
     // Asked of the open file, since the scan saw only the name: a link can lead there, or be made to.
@@ -47,19 +56,29 @@ bool IsSameFile(const struct stat& a, const struct stat& b)
 
 // Two spellings can name one file ("//home/a" below a destination root of "/", a second hard link, a
 // folder mounted twice): a copy made beside it and renamed over it would replace the source itself.
-// Links are followed, since a link at the destination that leads to the source is the source too.
+// Links are followed, since a link at the destination that leads to the source is the source too. A
+// folder that cannot be opened holds no destination, and no copy can be made in it either.
 void RefuseCopyOntoItself(const RunContext& ctx, const SourceFile& source, const std::string& destinationPath)
 {
     struct stat destination {};
-    if (::stat(destinationPath.c_str(), &destination) == 0 && IsSameFile(source.info, destination))
+    if (source.destinationFolder.valid()
+        && ::fstatat(source.destinationFolder.get(), NameOf(destinationPath).c_str(), &destination, 0) == 0
+        && IsSameFile(source.info, destination))
         throw Error(ctx.Text[UiKey::Error1]);
 }
 
 SourceFile OpenSourceToCopy(const RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
 {
     SourceFile source = OpenSource(sourcePath);
+    source.destinationFolder = OpenFolderOf(destinationPath);
     RefuseCopyOntoItself(ctx, source, destinationPath);
     return source;
+}
+
+// The copy in the making, in the folder that was checked.
+PartFile StartCopy(SourceFile& source, const std::string& destinationPath)
+{
+    return PartFile(std::move(source.destinationFolder), source.folder.get(), destinationPath);
 }
 
 // The source's stamp as it was when the source was opened, on the open copy: a file changed while
@@ -119,10 +138,15 @@ void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& 
 
 bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
 {
+    return NeedsCopy(FileAt{AT_FDCWD, sourcePath.c_str()}, FileAt{AT_FDCWD, destinationPath.c_str()});
+}
+
+bool NeedsCopy(FileAt sourceFile, FileAt destinationFile)
+{
     struct stat destination {};
     struct stat source {};
-    if (::stat(destinationPath.c_str(), &destination) != 0 || S_ISDIR(destination.st_mode)
-        || ::stat(sourcePath.c_str(), &source) != 0 || S_ISDIR(source.st_mode))
+    if (::fstatat(destinationFile.folder, destinationFile.name, &destination, 0) != 0 || S_ISDIR(destination.st_mode)
+        || ::fstatat(sourceFile.folder, sourceFile.name, &source, 0) != 0 || S_ISDIR(source.st_mode))
         return true;
     if (IsSameFile(source, destination))
         return false; // the destination is the source itself, under another spelling
@@ -134,26 +158,29 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     ctx.View.SetPanelText(MethodPanel, "1 method");
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
-    const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy(destinationPath, sourcePath);
-    std::vector<char> block(CopyBlockSize);
+    SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
+    PartFile copy = StartCopy(source, destinationPath);
+    platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
+    // The length when opened: what is added since is left for the next run, since copying on after a file
+    // that is still being written could never end. Every block but the last is whole, and a file whose
+    // length is a multiple of the block ends with an empty one, each after its pump.
     off_t copied = 0;
     for (;;) {
         ctx.View.PumpMessages();
-        const ssize_t got = platform::ReadFull(source.file.get(), block.data(), block.size());
-        if (got < 0)
+        const size_t wanted = static_cast<size_t>(std::min<off_t>(CopyBlockSize, source.info.st_size - copied));
+        const ssize_t got = blocks.Copy(copied, wanted);
+        if (got < 0 && blocks.failure() == platform::BlockCopy::Failure::Read)
             throw Error(FormatMessage("Cannot read file %s", sourcePath));
-        // What lies past the length when opened was added since: the copy ends there, since reading on
-        // after a file that is still being written could never end.
-        const off_t kept = std::min<off_t>(got, source.info.st_size - copied);
-        if (!platform::WriteAll(copy.fd(), block.data(), static_cast<size_t>(kept)))
+        if (got < 0)
             throw Error(FormatMessage("Unable to write to %s", destinationPath));
         if (ctx.StopRequested)
             return; // abandoned: the part file goes with `copy`, the destination stays as it was
-        copied += kept;
-        if (kept < got || static_cast<size_t>(got) < block.size())
+        copied += got;
+        if (static_cast<size_t>(got) < wanted || wanted < CopyBlockSize)
             break;
     }
+    if (!blocks.Finish(copied))
+        throw Error(FormatMessage("Unable to write to %s", destinationPath));
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
     CopyStamp(source, copy);
     copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
@@ -162,8 +189,8 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
 void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
 {
     ctx.View.SetPanelText(MethodPanel, "2 method");
-    const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy(destinationPath, sourcePath);
+    SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
+    PartFile copy = StartCopy(source, destinationPath);
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
     for (off_t left = source.info.st_size; left > 0;) {
@@ -189,8 +216,8 @@ void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::str
 {
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
-        const SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-        PartFile copy(destinationPath, sourcePath);
+        SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
+        PartFile copy = StartCopy(source, destinationPath);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.st_size))
             throw Error("");
         RefuseChangedCopyOverPrevious(source, sourcePath, copy);

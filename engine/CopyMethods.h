@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FolderLookup.h"
 #include "engine/RunContext.h"
 
 #include <cstddef>
@@ -12,6 +13,8 @@ inline constexpr size_t CopyBlockSize = 49152;
 // True when the destination is missing or its modification stamp differs from the source's, in
 // either direction.
 bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath);
+// The same for files looked up in open folders; links are followed as by the paths.
+bool NeedsCopy(FileAt source, FileAt destination);
 
 // The three ways of copying one file, tried in this order by the run. Each fails by throwing and
 // each shows its label in status bar panel 3. The copy is written beside the destination and

@@ -4,6 +4,7 @@
 #include "engine/DestinationFolders.h"
 #include "engine/DestinationMount.h"
 #include "engine/ErrorLog.h"
+#include "engine/FolderLookup.h"
 #include "engine/Scan.h"
 #include "engine/TableFullText.h"
 
@@ -77,11 +78,17 @@ bool Succeeds(Attempt attempt)
     }
 }
 
+// The folders of the current file, each held open for the files after it in the same folder.
+struct FileLookups {
+    FolderLookup sources;
+    FolderLookup destinations;
+};
+
 // A file that needs no copy only loses the part file that a killed run may have left beside it.
 void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const std::string& source,
-                  const std::string& destination)
+                  const std::string& destination, bool needsCopy)
 {
-    if (!NeedsCopy(source, destination)) {
+    if (!needsCopy) {
         folders.RemoveLeftoverPartOf(source, destination);
         return;
     }
@@ -89,9 +96,9 @@ void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const std::strin
 }
 
 void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
-                    const std::string& source, const std::string& destination)
+                    FileLookups& lookups, const std::string& source, const std::string& destination, bool needsCopy)
 {
-    if (Succeeds([&] { FirstAttempt(ctx, folders, source, destination); }))
+    if (Succeeds([&] { FirstAttempt(ctx, folders, source, destination, needsCopy); }))
         return;
     // The block copy pumped the window: the disk may have gone since, or the folder been removed. A disk
     // that went ends the run before anything is written to the folder that lay under it; a removed folder
@@ -99,6 +106,7 @@ void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
     if (mount.Lost())
         throw RunAbort("");
     folders.PrepareAgain(FolderPartOf(destination));
+    lookups.destinations.Forget();
     if (Succeeds([&] { CopyByStream(ctx, source, destination); }))
         return;
     if (Succeeds([&] { CopyBySystem(ctx, source, destination); }))
@@ -110,10 +118,11 @@ void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
 // A file on a virtual file system is no data of the user's, like a fifo or a device: it is passed over
 // without a log line, or every run of a tree that holds such a link would be marked failed for ever.
 void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
-                       const std::string& source, const std::string& destination)
+                       FileLookups& lookups, const std::string& source, const std::string& destination,
+                       bool needsCopy)
 {
     try {
-        TryEveryMethod(ctx, mount, folders, source, destination);
+        TryEveryMethod(ctx, mount, folders, lookups, source, destination, needsCopy);
     } catch (const SourcePassedOver&) {
     }
 }
@@ -122,6 +131,7 @@ void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
 {
     const DestinationMount mount(destinationRoot);
     DestinationFolders folders(destinationRoot);
+    FileLookups lookups;
     const int32_t count = ctx.FileCount;
     for (int32_t i = 1; i <= count; ++i) {
         ctx.View.SetGaugePosition(i);
@@ -134,14 +144,17 @@ void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
             throw RunAbort("");
         }
         folders.Prepare(FolderPartOf(destination));
-        if (!folders.RootFolderExists()) {
+        const bool needsCopy = NeedsCopy(lookups.sources.At(source), lookups.destinations.At(destination));
+        // A copy that was just found in its folder below the root proves that the root's folder part is there,
+        // as far as a file that is left alone cares: the check by path is for a file about to be written.
+        if (needsCopy && !folders.RootFolderExists()) {
             ctx.LastRunFailed = 1;
             throw RunAbort("");
         }
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;
-        CopyWithFallbacks(ctx, mount, folders, source, destination);
+        CopyWithFallbacks(ctx, mount, folders, lookups, source, destination, needsCopy);
         ctx.View.PumpMessages();
     }
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -66,6 +67,22 @@ std::string FreePartFileName(const std::string& sourcePath, const std::string& n
     return {};
 }
 
+std::string FreePartFileName(int sourceFolder, const std::string& name)
+{
+    for (int variant = 0; variant < NamesToTry; ++variant) {
+        std::string candidate = PartFileNameFor(name, variant);
+        struct stat entry {};
+        if (::fstatat(sourceFolder, candidate.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+            return candidate;
+    }
+    return {};
+}
+
+platform::FileDescriptor OpenFolderOf(const std::string& path)
+{
+    return platform::FileDescriptor(OpenFolder(FolderPartOf(path)));
+}
+
 bool IsPartFileName(const std::string& name)
 {
     const std::string suffix = PartSuffix;
@@ -79,8 +96,17 @@ mode_t CopyPermissionsFrom(mode_t sourceMode)
 }
 
 PartFile::PartFile(const std::string& destination, const std::string& source)
-    : m_destination(destination), m_name(FreePartFileName(source, NameOf(destination))),
-      m_folder(OpenFolder(FolderPartOf(destination)))
+    : PartFile(OpenFolderOf(destination), FreePartFileName(source, NameOf(destination)), destination)
+{
+}
+
+PartFile::PartFile(platform::FileDescriptor destinationFolder, int sourceFolder, const std::string& destination)
+    : PartFile(std::move(destinationFolder), FreePartFileName(sourceFolder, NameOf(destination)), destination)
+{
+}
+
+PartFile::PartFile(platform::FileDescriptor folder, std::string name, const std::string& destination)
+    : m_destination(destination), m_name(std::move(name)), m_folder(std::move(folder))
 {
     if (!m_folder.valid() || m_name.empty())
         throw Error(FormatMessage("Cannot create file %s", m_destination));

@@ -18,6 +18,9 @@ public:
     // The copy of source to destination. Throws Error("Cannot create file <destination>") when the
     // folder takes no new file.
     PartFile(const std::string& destination, const std::string& source);
+    // The same with both folders open already: the destination's, taken over, and the source's, only
+    // looked in.
+    PartFile(platform::FileDescriptor destinationFolder, int sourceFolder, const std::string& destination);
     ~PartFile();
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
@@ -32,6 +35,8 @@ public:
     void ReplaceDestination(mode_t permissions);
 
 private:
+    PartFile(platform::FileDescriptor folder, std::string name, const std::string& destination);
+
     std::string m_destination;
     std::string m_name;
     platform::FileDescriptor m_folder;
@@ -48,6 +53,10 @@ std::string PartFileNameFor(const std::string& name, int variant = 0);
 // names that no entry of the source's own folder holds, so that a part file never meets a file copied
 // in the same run, nor a leftover clean-up a copy of one. Empty when every name is taken.
 std::string FreePartFileName(const std::string& sourcePath, const std::string& name);
+std::string FreePartFileName(int sourceFolder, const std::string& name);
+
+// The folder of path, opened by its path to make and rename files in (invalid when it cannot be opened).
+platform::FileDescriptor OpenFolderOf(const std::string& path);
 
 // Whether a name in a folder is one of our part files.
 bool IsPartFileName(const std::string& name);

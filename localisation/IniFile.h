@@ -15,3 +15,24 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
 // is changed then), and Error("Unable to write to <path>") when it cannot be read back or written.
 void WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value);
+
+// An INI file read once, read and changed in memory, and written back once: Save leaves the bytes
+// that the same reads and writes through ReadIniString and WriteIniString would have left, for one
+// write of the file instead of one per key.
+class IniFileEdit {
+public:
+    explicit IniFileEdit(std::string path);
+
+    std::string Read(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+    void Write(const std::string& section, const std::string& key, const std::string& value);
+
+    // Writes the file when anything was written to it, even content it already holds, so that a file
+    // that cannot be written fails as WriteIniString would. Throws Error("Unable to write to <path>").
+    void Save() const;
+
+private:
+    std::string m_path;
+    std::string m_content;
+    bool m_unreadable = false; // a regular file that could not be read: never replaced
+    bool m_written = false;
+};

@@ -2,6 +2,7 @@
 
 #include "localisation/IniFile.h"
 #include "platform/Cp1253.h"
+#include "platform/Error.h"
 #include "platform/ExeFolder.h"
 #include "platform/Listing.h"
 
@@ -41,18 +42,49 @@ std::vector<WriteBack> InReadOrder(Keys keys)
 
 // Language files hold Windows-1253; so do the defaults handed to the INI reads, so that a missing
 // key yields the same bytes as a file that holds the built-in text.
-void ReadTexts(const std::string& path, Keys keys, UiText& uiText)
+void ReadTexts(const IniFileEdit& file, Keys keys, UiText& uiText)
 {
     for (const auto& info : keys) {
         const std::string builtIn = platform::Cp1253FromSystem(info.builtIn);
-        uiText[info.key] = platform::SystemFromCp1253(ReadIniString(path, LanguageSection, info.name, builtIn));
+        uiText[info.key] = platform::SystemFromCp1253(file.Read(LanguageSection, info.name, builtIn));
     }
 }
 
-void WriteTexts(const std::string& path, std::span<const WriteBack> keys, const UiText& uiText)
+void WriteTexts(IniFileEdit& file, std::span<const WriteBack> keys, const UiText& uiText)
 {
     for (const auto& [key, spelling] : keys)
-        WriteIniString(path, LanguageSection, spelling, platform::Cp1253FromSystem(uiText[key]));
+        file.Write(LanguageSection, spelling, platform::Cp1253FromSystem(uiText[key]));
+}
+
+// Reads the 49 texts and writes 48 back in their fixed order, in memory, then writes the file once.
+// A file that cannot be written fails where its first write-back would have failed: with the first
+// ten texts read and the others as they were.
+void LoadLanguageFile(const std::string& path, UiText& uiText)
+{
+    const Keys all(UiKeysInReadOrder());
+    const Keys messages = all.subspan(0, 10);
+    const Keys mainWindow = all.subspan(10, 16);
+    const Keys pickerAndWizard = all.subspan(26, 22);
+    const Keys languageMenu = all.subspan(48, 1);
+
+    const UiText before = uiText;
+    IniFileEdit file(path);
+    ReadTexts(file, messages, uiText);
+    WriteTexts(file, InReadOrder(messages), uiText);
+    ReadTexts(file, mainWindow, uiText);
+    WriteTexts(file, InReadOrder(mainWindow), uiText);
+    // The folder picker's label is read but never written back.
+    ReadTexts(file, pickerAndWizard, uiText);
+    WriteTexts(file, WizardWriteOrder, uiText);
+    ReadTexts(file, languageMenu, uiText);
+    WriteTexts(file, InReadOrder(languageMenu), uiText);
+    try {
+        file.Save();
+    } catch (const Error&) {
+        for (const auto& info : all.subspan(messages.size()))
+            uiText[info.key] = before[info.key];
+        throw;
+    }
 }
 
 } // namespace
@@ -64,8 +96,10 @@ std::string SettingsPath()
 
 std::string ReadAndKeepLanguageName()
 {
-    const std::string name = ReadIniString(SettingsPath(), LanguageSection, LanguageNameKey, DefaultLanguageName);
-    WriteIniString(SettingsPath(), LanguageSection, LanguageNameKey, name);
+    IniFileEdit settings(SettingsPath());
+    const std::string name = settings.Read(LanguageSection, LanguageNameKey, DefaultLanguageName);
+    settings.Write(LanguageSection, LanguageNameKey, name);
+    settings.Save();
     return name;
 }
 
@@ -93,21 +127,14 @@ void LoadLanguage(const std::string& name, UiText& uiText)
 {
     const std::string languageName = StripAmpersands(name);
     WriteIniString(SettingsPath(), LanguageSection, LanguageNameKey, languageName);
+    LoadLanguageFile(LanguageFilePath(languageName), uiText);
+}
 
-    const std::string path = LanguageFilePath(languageName);
-    const Keys all(UiKeysInReadOrder());
-    const Keys messages = all.subspan(0, 10);
-    const Keys mainWindow = all.subspan(10, 16);
-    const Keys pickerAndWizard = all.subspan(26, 22);
-    const Keys languageMenu = all.subspan(48, 1);
-
-    ReadTexts(path, messages, uiText);
-    WriteTexts(path, InReadOrder(messages), uiText);
-    ReadTexts(path, mainWindow, uiText);
-    WriteTexts(path, InReadOrder(mainWindow), uiText);
-    // The folder picker's label is read but never written back.
-    ReadTexts(path, pickerAndWizard, uiText);
-    WriteTexts(path, WizardWriteOrder, uiText);
-    ReadTexts(path, languageMenu, uiText);
-    WriteTexts(path, InReadOrder(languageMenu), uiText);
+void LoadStartLanguage(const std::string& nameKept, UiText& uiText)
+{
+    const std::string languageName = StripAmpersands(nameKept);
+    // Writing the same name again would give the same bytes: the file is written once per start.
+    if (languageName != nameKept)
+        WriteIniString(SettingsPath(), LanguageSection, LanguageNameKey, languageName);
+    LoadLanguageFile(LanguageFilePath(languageName), uiText);
 }

@@ -32,3 +32,8 @@ std::string LanguageFilePath(const std::string& name);
 // their fixed order. Throws Error("Unable to write to <path>") at the first failed write, with the
 // texts read so far already in uiText. Relabelling the window (step 9) is the caller's.
 void LoadLanguage(const std::string& name, UiText& uiText);
+
+// LoadLanguage at start-up, for the name that ReadAndKeepLanguageName has just read and written
+// back: the settings file already holds it, so it is written again only when ampersands are
+// stripped from it.
+void LoadStartLanguage(const std::string& nameKept, UiText& uiText);

@@ -96,6 +96,9 @@ bool SetStampOfOpenFile(int fd, int32_t stamp)
 
 bool SameStampOrTime(const struct timespec& a, const struct timespec& b)
 {
+    // The same second gives the same stamp, or the same whole seconds: no need for two local times.
+    if (a.tv_sec == b.tv_sec)
+        return true;
     const int32_t stampA = StampFromTime(a.tv_sec);
     const int32_t stampB = StampFromTime(b.tv_sec);
     if (stampA != NoStamp && stampB != NoStamp)

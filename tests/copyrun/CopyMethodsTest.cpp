@@ -2,6 +2,7 @@
 #include "TempFolder.h"
 #include "engine/CopyMethods.h"
 #include "engine/PartFile.h"
+#include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
 #include "platform/Error.h"
 
@@ -212,4 +213,51 @@ TEST(NeedsCopy, CopiesWhatIsMissingOrHasAnotherStampEitherWay)
     EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "older.txt"));
     MakeFolders(dir / "folder");
     EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "folder"));
+}
+
+TEST(CopyByBlocks, ASparseSourceKeepsItsHolesAndItsBlocks)
+{
+    TempFolder dir;
+    RunHarness run;
+    const std::string data = PatternBytes(CopyBlockSize, 7);
+    const off_t length = 400 * static_cast<off_t>(CopyBlockSize) + 5;
+    {
+        const int fd = ::open((dir / "sparse.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, data.data(), data.size(), 200 * static_cast<off_t>(CopyBlockSize)),
+                  static_cast<ssize_t>(data.size()));
+        ASSERT_EQ(::ftruncate(fd, length), 0);
+        ::close(fd);
+    }
+    SetModificationTime(dir / "sparse.bin", SourceTime);
+    struct stat source {};
+    ASSERT_EQ(::stat((dir / "sparse.bin").c_str(), &source), 0);
+    if (source.st_blocks * 512 >= source.st_size)
+        GTEST_SKIP() << "this file system keeps no holes";
+    CopyByBlocks(run.ctx, dir / "sparse.bin", dir / "copy.bin");
+    EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == ReadFileBytes(dir / "sparse.bin"));
+    EXPECT_EQ(run.view.pumps, 401) << "a pump for every block, holes included";
+    struct stat copy {};
+    ASSERT_EQ(::stat((dir / "copy.bin").c_str(), &copy), 0);
+    EXPECT_EQ(copy.st_size, length);
+    EXPECT_LE(copy.st_blocks, source.st_blocks);
+}
+
+// Where the kernel cannot copy between the two files, each block is read and written instead.
+TEST(CopyByBlocks, CopiesByReadingAndWritingWhereTheKernelRefuses)
+{
+    TempFolder dir;
+    SmallDisk disk(dir / "disk", "4m");
+    const bool crossDisk = RunningAsRoot() && disk.mounted();
+    platform::SetKernelCopyRefusedForTesting(!crossDisk);
+    const std::string source = crossDisk ? dir / "disk/source.bin" : dir / "source.bin";
+    for (const size_t size : {size_t{0}, CopyBlockSize, 3 * CopyBlockSize + 17}) {
+        RunHarness run;
+        WriteWithTime(source, PatternBytes(size, 3));
+        CopyByBlocks(run.ctx, source, dir / "copy.bin");
+        EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == PatternBytes(size, 3)) << size;
+        EXPECT_EQ(run.view.pumps, static_cast<int>(size / CopyBlockSize) + 1) << size;
+        EXPECT_EQ(FileStamp(dir / "copy.bin"), platform::StampFromTime(SourceTime));
+    }
+    platform::SetKernelCopyRefusedForTesting(false);
 }

@@ -377,3 +377,15 @@ TEST_F(LanguageFiles, AFileListedInAnyLetterCaseIsTheOneRead)
     EXPECT_FALSE(std::filesystem::exists(platform::ExeFolder() + "Deutsch.Lang")) << "no second file is made";
     EXPECT_EQ(LinesOf(existing).size(), 1u + 48u);
 }
+
+TEST_F(LanguageFiles, AtStartUpTheSettingsFileKeepsItsNameAndLosesOnlyAmpersands)
+{
+    WriteFileBytes(SettingsPath(), "[Language]\r\nLanguage=&Deutsch\r\n");
+    UiText uiText;
+    const std::string kept = ReadAndKeepLanguageName();
+    EXPECT_EQ(kept, "&Deutsch");
+    LoadStartLanguage(kept, uiText);
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), "[Language]\r\nLanguage=Deutsch\r\n");
+    EXPECT_EQ(uiText[UiKey::Mlang], "Επιλογή γλώσσας");
+    EXPECT_EQ(LinesOf(inExe("Deutsch.Lang")).size(), 1u + 48u);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <vector>
+
+namespace platform {
+
+// One file copied to another block by block, each block to the same offset: inside the kernel
+// (copy_file_range) where the two file systems allow it, by reading and writing where they refuse.
+// The stretches of a block that lie in a hole of a sparse source are not written, so the copy keeps
+// its holes.
+class BlockCopy {
+public:
+    enum class Failure { None, Read, Write };
+
+    // source is what fstat said of from when it was opened.
+    BlockCopy(int from, int to, const struct stat& source, size_t blockSize);
+
+    // Copies up to length bytes at offset at. Returns the bytes copied, fewer than length only where
+    // the source ends, or -1 with failure set.
+    ssize_t Copy(off_t at, size_t length);
+    Failure failure() const { return m_failure; }
+
+    // Gives the copy its length where the source ended in a hole. False when the copy refuses it.
+    bool Finish(off_t length);
+
+private:
+    void LearnRegionAt(off_t at);
+    off_t DataAt(off_t at, off_t end);   // the end of the data that begins at at, or -1 in a hole
+    off_t NextData(off_t at, off_t end); // where the hole at at ends
+    ssize_t CopyInKernel(off_t at, size_t length);
+    ssize_t CopyThroughBuffer(off_t at, size_t length);
+
+    int m_from;
+    int m_to;
+    bool m_sparse;
+    bool m_kernelRefused = false;
+    off_t m_dataStart = 0; // the data region that holds the last offset asked about: [start, end)
+    off_t m_dataEnd = 0;
+    off_t m_written = 0;   // the end of what was written to the copy
+    size_t m_blockSize;
+    std::vector<char> m_buffer;
+    Failure m_failure = Failure::None;
+};
+
+// Test seam: copy_file_range counts as refused, as between two file systems that cannot copy to each other.
+void SetKernelCopyRefusedForTesting(bool refused);
+
+} // namespace platform
