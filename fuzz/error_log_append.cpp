@@ -28,14 +28,31 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 }
 
 // The log remembers a log it found clean by the file's identity (inode, size, times); a new file written
-// within one tick of the file system's clock can carry the same identity. A line that holds a line break,
-// appended to a log in another folder, makes it forget, as any such append does.
+// within one tick of the file system's clock can carry the same identity. An append to a log in another
+// folder makes it forget.
 void ForgetTheCleanLog()
 {
     platform::SetExeFolderForTesting(g_otherFolder);
     std::filesystem::remove(g_otherFolder + "Error.log");
     AppendErrorLog("forget\n");
     platform::SetExeFolderForTesting(g_folder);
+}
+
+// Each entry stays one line: line breaks and NULs in its text are written as visible escapes.
+std::string AsOneLine(const std::string& text)
+{
+    std::string line;
+    for (const char c : text) {
+        if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\0')
+            line += "\\0";
+        else
+            line += c;
+    }
+    return line;
 }
 
 } // namespace
@@ -74,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string expected = log;
     for (const std::string& text : texts) {
         std::vector<std::string> lines = platform::SplitLines(expected);
-        lines.push_back(LogTimeStamp(Moment) + " " + text);
+        lines.push_back(LogTimeStamp(Moment) + " " + AsOneLine(text));
         expected = platform::JoinLines(lines);
         AppendErrorLog(text);
         const std::string got = platform::ReadWholeFile(path);
