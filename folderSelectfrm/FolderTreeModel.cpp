@@ -1,6 +1,6 @@
 #include "folderSelectfrm/FolderTreeModel.h"
 
-#include "platform/Subfolders.h"
+#include "platform/Listing.h"
 #include "widgets/WidgetText.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "widgets/FormBuilding.h"
 #include "folderSelectfrm/FolderTreeModel.h"
 #include "folderSelectfrm/OpenWizard.h"
-#include "platform/Subfolders.h"
+#include "platform/HomeFolder.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

@@ -1,5 +1,6 @@
 #include "platform/Listing.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -29,18 +30,22 @@ bool IsFolderEntry(const std::string& folder, const dirent* entry)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// accept gets each entry's name and whether it is a folder, and returns false to stop.
 template <typename Accept>
-void ForEachNonFolder(const std::string& folder, Accept accept)
+void ForEachEntry(const std::string& folder, Accept accept)
 {
     Directory dir(folder);
     if (!dir.get())
         return;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (IsFolderEntry(folder, entry))
-            continue;
-        if (!accept(std::string(entry->d_name)))
+    while (const dirent* entry = ::readdir(dir.get()))
+        if (!accept(std::string(entry->d_name), IsFolderEntry(folder, entry)))
             return;
-    }
+}
+
+template <typename Accept>
+void ForEachNonFolder(const std::string& folder, Accept accept)
+{
+    ForEachEntry(folder, [&](const std::string& name, bool isFolder) { return isFolder || accept(name); });
 }
 
 } // namespace
@@ -81,6 +86,22 @@ std::optional<std::string> FindFileCaseBlind(const std::string& folder, const st
         return true;
     });
     return found;
+}
+
+std::vector<std::string> VisibleSubfolders(const std::string& folder)
+{
+    std::vector<std::string> names;
+    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
+        if (isFolder && !name.starts_with('.'))
+            names.push_back(name);
+        return true;
+    });
+    // Letter case does not part names that belong together ("Music" beside "movies").
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string upperA = AsciiUpper(a), upperB = AsciiUpper(b);
+        return upperA != upperB ? upperA < upperB : a < b;
+    });
+    return names;
 }
 
 } // namespace platform

@@ -15,6 +15,12 @@ std::vector<std::string> FindFilesBySuffix(const std::string& folder, const std:
 // ("error.log" finds "Error.log" or "ERROR.LOG"); nothing when there is none.
 std::optional<std::string> FindFileCaseBlind(const std::string& folder, const std::string& name);
 
+// The names of the folders in folder that a folder tree offers: hidden ones (a leading ".") left
+// out, symbolic links to folders included, as the file system spells them (bytes, not necessarily
+// valid in any encoding), in byte order with ASCII letter case ignored. A folder that cannot be
+// listed gives none.
+std::vector<std::string> VisibleSubfolders(const std::string& folder);
+
 // ASCII-only upper-casing: a to z become A to Z, every other byte stays.
 std::string AsciiUpper(std::string text);
 

@@ -2,7 +2,7 @@
 
 #include "folderSelectfrm/FolderTreeModel.h"
 #include "folderSelectfrm/TfolderSelect.h"
-#include "platform/Subfolders.h"
+#include "platform/HomeFolder.h"
 #include "wizardfrm/TWizard.h"
 
 #include <QHeaderView>
