@@ -55,27 +55,42 @@ std::string PartFileNameFor(const std::string& name, int variant)
     return "." + name.substr(0, room) + "." + hash + tail;
 }
 
-std::string FreePartFileName(const std::string& sourcePath, const std::string& name)
+namespace {
+
+// The first of the part-file names of name that isTaken(candidate) does not claim; empty when all are taken.
+template <typename IsTaken>
+std::string FirstFreePartFileName(const std::string& name, IsTaken isTaken)
 {
-    const std::string sourceFolder = FolderPartOf(sourcePath);
     for (int variant = 0; variant < NamesToTry; ++variant) {
         std::string candidate = PartFileNameFor(name, variant);
-        struct stat entry {};
-        if (::lstat((sourceFolder + candidate).c_str(), &entry) != 0 && errno == ENOENT)
+        if (!isTaken(candidate))
             return candidate;
     }
     return {};
 }
 
+bool NoEntry(int statResult)
+{
+    return statResult != 0 && errno == ENOENT;
+}
+
+} // namespace
+
+std::string FreePartFileName(const std::string& sourcePath, const std::string& name)
+{
+    const std::string sourceFolder = FolderPartOf(sourcePath);
+    return FirstFreePartFileName(name, [&](const std::string& candidate) {
+        struct stat entry {};
+        return !NoEntry(::lstat((sourceFolder + candidate).c_str(), &entry));
+    });
+}
+
 std::string FreePartFileName(int sourceFolder, const std::string& name)
 {
-    for (int variant = 0; variant < NamesToTry; ++variant) {
-        std::string candidate = PartFileNameFor(name, variant);
+    return FirstFreePartFileName(name, [&](const std::string& candidate) {
         struct stat entry {};
-        if (::fstatat(sourceFolder, candidate.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
-            return candidate;
-    }
-    return {};
+        return !NoEntry(::fstatat(sourceFolder, candidate.c_str(), &entry, AT_SYMLINK_NOFOLLOW));
+    });
 }
 
 platform::FileDescriptor OpenFolderOf(const std::string& path)
@@ -93,11 +108,6 @@ bool IsPartFileName(const std::string& name)
 mode_t CopyPermissionsFrom(mode_t sourceMode)
 {
     return sourceMode & 0777;
-}
-
-PartFile::PartFile(const std::string& destination, const std::string& source)
-    : PartFile(OpenFolderOf(destination), FreePartFileName(source, NameOf(destination)), destination)
-{
 }
 
 PartFile::PartFile(platform::FileDescriptor destinationFolder, int sourceFolder, const std::string& destination)

@@ -15,11 +15,9 @@
 // then never makes the rename land somewhere else, nor leaves the part file behind on its disk.
 class PartFile {
 public:
-    // The copy of source to destination. Throws Error("Cannot create file <destination>") when the
-    // folder takes no new file.
-    PartFile(const std::string& destination, const std::string& source);
-    // The same with both folders open already: the destination's, taken over, and the source's, only
-    // looked in.
+    // The copy of a source to destination, with both folders open already: the destination's, taken
+    // over, and the source's, only looked in for a free name. Throws Error("Cannot create file
+    // <destination>") when the folder takes no new file.
     PartFile(platform::FileDescriptor destinationFolder, int sourceFolder, const std::string& destination);
     ~PartFile();
     PartFile(const PartFile&) = delete;
