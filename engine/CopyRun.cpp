@@ -112,6 +112,7 @@ void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
     if (Succeeds([&] { CopyBySystem(ctx, source, destination); }))
         return;
     ctx.LastRunFailed = 1;
+    ++ctx.Failures.filesNotCopied;
     AppendToLog(FileFailureText(ctx.Text, source, destination));
 }
 
@@ -141,6 +142,7 @@ void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
         // go to the system disk under the mount point.
         if (mount.Lost()) {
             ctx.LastRunFailed = 1;
+            ctx.Failures.destinationMissing = true;
             throw RunAbort("");
         }
         folders.Prepare(FolderPartOf(destination));
@@ -149,6 +151,7 @@ void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
         // as far as a file that is left alone cares: the check by path is for a file about to be written.
         if (needsCopy && !folders.RootFolderExists()) {
             ctx.LastRunFailed = 1;
+            ctx.Failures.destinationMissing = true;
             throw RunAbort("");
         }
         ctx.View.SetPanelText(PathPanel, source);
@@ -168,6 +171,8 @@ void CopyEveryFileOrAbort(RunContext& ctx, const std::string& destinationRoot)
         throw;
     } catch (const std::exception& failure) {
         ctx.LastRunFailed = 1;
+        if (!ctx.Failures.destinationMissing)
+            ctx.Failures.aborted = true;
         AppendToLog(failure.what());
     }
 }
@@ -176,6 +181,7 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
 {
     ctx.FileCount = 0;
     ctx.TableOverflowed = false;
+    ctx.Failures = RunFailures();
     ctx.ExcludedFolder = destinationRoot;
     std::vector<UnlistableFolder> unlistable;
     ScanFolder(ctx, source, "*.*", true, unlistable);
@@ -185,10 +191,12 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
     // picture would tell the user for months that files are backed up that are not.
     for (const UnlistableFolder& folder : unlistable) {
         ctx.LastRunFailed = 1;
+        ++ctx.Failures.foldersNotRead;
         AppendToLog(FolderFailureText(ctx.Text, folder.folder, folder.reason));
     }
     if (ctx.TableOverflowed) {
         ctx.LastRunFailed = 1;
+        ctx.Failures.aborted = true;
         AppendToLog(TableFullText(ctx.Files.Capacity()));
     }
     CopyEveryFileOrAbort(ctx, destinationRoot);
@@ -209,6 +217,7 @@ void RunBackup(RunContext& ctx, const std::string& source, const std::string& de
             ScanAndCopy(ctx, runSource, runDestinationRoot);
         } catch (const LogUnwritable& failure) {
             ctx.LastRunFailed = 1;
+            ctx.Failures.aborted = true;
             unwritableLog = failure.what();
         }
     }

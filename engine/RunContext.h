@@ -7,6 +7,16 @@
 #include <cstdint>
 #include <string>
 
+// What made a run fail, so the user can be told in a few words; the error log has the details.
+struct RunFailures {
+    int32_t filesNotCopied = 0;   // every method failed, or the file was refused
+    int32_t foldersNotRead = 0;   // the source folder or a folder below it cannot be listed
+    bool destinationMissing = false; // the drive or disk of the destination is not there
+    bool aborted = false;         // the run ended early: the log cannot be written, too many files, ...
+
+    bool Any() const { return filesNotCopied > 0 || foldersNotRead > 0 || destinationMissing || aborted; }
+};
+
 // The fields of the main window that a run reads and writes, by reference, so that a Stop click
 // handled inside a pump is seen at the next check.
 struct RunContext {
@@ -21,4 +31,6 @@ struct RunContext {
     bool TableOverflowed = false;
     // A folder the scan never enters: the run's own destination root when it lies in the source.
     std::string ExcludedFolder;
+    // Filled as LastRunFailed is set; emptied at the start of every run.
+    RunFailures Failures;
 };

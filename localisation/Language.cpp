@@ -78,10 +78,13 @@ void LoadLanguageFile(const std::string& path, UiText& uiText)
     WriteTexts(file, WizardWriteOrder, uiText);
     ReadTexts(file, languageMenu, uiText);
     WriteTexts(file, InReadOrder(languageMenu), uiText);
+    ReadTexts(file, AddedUiKeys(), uiText);
     try {
         file.Save();
     } catch (const Error&) {
         for (const auto& info : all.subspan(messages.size()))
+            uiText[info.key] = before[info.key];
+        for (const auto& info : AddedUiKeys())
             uiText[info.key] = before[info.key];
         throw;
     }

@@ -56,6 +56,15 @@ constexpr std::array<UiKeyInfo, UiTextCount> Keys = {{
     {UiKey::Mlang, "Mlang", "Επιλογή γλώσσας"},
 }};
 
+constexpr std::array<UiKeyInfo, UiTextAddedCount> AddedKeys = {{
+    {UiKey::Mprofilelimit, "Mprofilelimit",
+     "Δεν μπορεί να προστεθεί νέο προφίλ: το αρχείο Items.txt έχει ήδη %s προφίλ και το πρόγραμμα "
+     "κρατά έως 100. Διαγράψτε προφίλ ώστε να μείνουν λιγότερα από 100."},
+    {UiKey::Mfoldersemicolon, "Mfoldersemicolon",
+     "Ο φάκελος %s δεν μπορεί να χρησιμοποιηθεί: ένα προφίλ δεν μπορεί να κρατήσει φάκελο που η "
+     "διαδρομή του περιέχει \";\" ή αλλαγή γραμμής"},
+}};
+
 } // namespace
 
 const std::array<UiKeyInfo, UiTextCount>& UiKeysInReadOrder()
@@ -63,9 +72,17 @@ const std::array<UiKeyInfo, UiTextCount>& UiKeysInReadOrder()
     return Keys;
 }
 
+const std::array<UiKeyInfo, UiTextAddedCount>& AddedUiKeys()
+{
+    return AddedKeys;
+}
+
 const UiKeyInfo& InfoOf(UiKey key)
 {
     for (const auto& info : Keys)
+        if (info.key == key)
+            return info;
+    for (const auto& info : AddedKeys)
         if (info.key == key)
             return info;
     throw std::logic_error("unknown interface-text key");
@@ -75,6 +92,8 @@ UiText UiText::BuiltIn()
 {
     UiText text;
     for (const auto& info : Keys)
+        text[info.key] = info.builtIn;
+    for (const auto& info : AddedKeys)
         text[info.key] = info.builtIn;
     return text;
 }

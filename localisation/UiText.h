@@ -10,9 +10,13 @@ enum class UiKey : int {
     Vlarge, Vsmall, Vlist, Vdetails, VlogFile, VdelLogfile, LFolderSelect, Wizard1, Wizard2, Wizard3,
     Wizard4, Wizard5, Wizard6, Wizard7, Wizard8, Wbpring, Wmnext, wbcancel, wgroup, wlabel1, wlabel2,
     wlabel3, wlabel4, wlabel5, wlabel6, wlabel7, wlabel5A, wlabel5B, Mlang,
+    // Texts added since the language files were first laid out: read when a file has them, never
+    // written back, so that the file a first start writes keeps the 48 keys it always had.
+    Mprofilelimit, Mfoldersemicolon,
 };
 
 constexpr int UiTextCount = 49;
+constexpr int UiTextAddedCount = 2;
 
 // One key of a language file: its name as the program reads it, its slot and its built-in text
 // (UTF-8, the system encoding).
@@ -24,6 +28,9 @@ struct UiKeyInfo {
 
 // The 49 keys in the order in which the language is read.
 const std::array<UiKeyInfo, UiTextCount>& UiKeysInReadOrder();
+
+// The texts added since, each with its built-in text; read after the 49, never written.
+const std::array<UiKeyInfo, UiTextAddedCount>& AddedUiKeys();
 
 const UiKeyInfo& InfoOf(UiKey key);
 
@@ -37,5 +44,6 @@ public:
     static UiText BuiltIn();
 
 private:
-    std::array<std::string, UiTextCount + 1> m_slots; // slot 0 unused: the table counts from 1
+    // Slot 0 unused: the table counts from 1.
+    std::array<std::string, UiTextCount + UiTextAddedCount + 1> m_slots;
 };

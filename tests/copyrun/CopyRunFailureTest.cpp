@@ -55,6 +55,8 @@ TEST(RunBackupFailures, AFileThatNoMethodCanCopyIsLoggedAndTheRunGoesOn)
     EXPECT_TRUE(PartFilesIn(copies).empty());
     EXPECT_EQ(run.view.methodLabels.size(), 6u) << "three methods for each of two files";
     EXPECT_TRUE(run.view.reportedErrors.empty());
+    EXPECT_EQ(run.ctx.Failures.filesNotCopied, 2);
+    EXPECT_FALSE(run.ctx.Failures.destinationMissing || run.ctx.Failures.aborted);
     run.ExpectIdle();
 }
 
@@ -75,6 +77,8 @@ TEST(RunBackupFailures, AMissingDriveAbortsWithOneBlankLineAndCreatesNothing)
     EXPECT_TRUE(run.view.methodLabels.empty());
     EXPECT_EQ(run.view.gaugePositions, (std::vector<int>{0, 1}));
     EXPECT_TRUE(run.view.reportedErrors.empty());
+    EXPECT_TRUE(run.ctx.Failures.destinationMissing);
+    EXPECT_FALSE(run.ctx.Failures.aborted);
     run.ExpectIdle();
 }
 
@@ -171,9 +175,12 @@ TEST(RunBackupFailures, AMissingSourceFolderIsLoggedAndFailsTheRunWhileAnEmptyOn
     EXPECT_TRUE(lines[0].ends_with(" " + FolderFailureText(run.text, dir / "unplugged", std::strerror(ENOENT))))
         << lines[0];
 
+    EXPECT_EQ(run.ctx.Failures.foldersNotRead, 1);
+
     MakeFolders(dir / "empty");
     RunHarness empty;
     RunBackup(empty.ctx, dir / "empty", dir / "backup");
     EXPECT_EQ(empty.lastRunFailed, 0);
     EXPECT_TRUE(empty.LogLines().empty());
+    EXPECT_FALSE(empty.ctx.Failures.Any());
 }

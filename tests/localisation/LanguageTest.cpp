@@ -237,18 +237,24 @@ TEST_F(LanguageFiles, AFileWithSomeKeysKeepsThemAndGainsTheMissingOnesInItsSecti
 TEST_F(LanguageFiles, SpellingQuotesAndTheFolderPickerLabelAreTheFilesOwn)
 {
     const std::string path = LanguageFilePath("Mixed");
-    WriteFileBytes(path, Cp1253FromSystem("[LANGUAGE]\r\nLFolderSelect = \"Διάλεξε\" \r\n  ERROR1 = \" quoted \" \r\n"));
+    WriteFileBytes(path, Cp1253FromSystem("[LANGUAGE]\r\nLFolderSelect = \"Διάλεξε\" \r\n  ERROR1 = \" quoted \" \r\n"
+                                          "mprofilelimit=Only 100\r\n"));
     UiText uiText;
     LoadLanguage("Mixed", uiText);
     EXPECT_EQ(uiText[UiKey::LFolderSelect], "Διάλεξε");
     EXPECT_EQ(uiText[UiKey::Error1], " quoted ");
+    // A text added since is the file's when it has one, and the built-in one when it has none.
+    EXPECT_EQ(uiText[UiKey::Mprofilelimit], "Only 100");
+    EXPECT_EQ(uiText[UiKey::Mfoldersemicolon], InfoOf(UiKey::Mfoldersemicolon).builtIn);
     const auto lines = LinesOf(path);
     EXPECT_EQ(lines[0], "[LANGUAGE]");
-    // The picker's label is never written, so its line stays untouched.
+    // The picker's label and the texts added since are never written, so their lines stay untouched.
     EXPECT_EQ(lines[1], "LFolderSelect = \"Διάλεξε\" ");
     EXPECT_EQ(lines[2], "  ERROR1 = quoted ");
+    EXPECT_EQ(lines[3], "mprofilelimit=Only 100");
+    EXPECT_EQ(CountLinesStartingWith(lines, "Mfoldersemicolon"), 0u);
     EXPECT_EQ(CountLinesStartingWith(lines, "[Language]"), 1u);
-    EXPECT_EQ(lines.size(), 1u + 1u + 48u);
+    EXPECT_EQ(lines.size(), 1u + 2u + 48u);
 }
 
 TEST_F(LanguageFiles, AValueOfThousandsOfBytesIsCutTo2047)
