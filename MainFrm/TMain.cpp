@@ -21,8 +21,6 @@
 #include <QToolBar>
 #include <QToolButton>
 
-TMain* Main = nullptr;
-
 namespace {
 
 QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::string& caption)
@@ -55,7 +53,6 @@ TMain::TMain()
     , m_toolbarPictures(ToolbarPictures())
     , m_listPictures(ListPictures())
 {
-    Main = this;
     setObjectName(QStringLiteral("Main"));
     // Title bar with the system menu and the close button only, and no title text.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -76,11 +73,7 @@ TMain::TMain()
     createTrayIcon();
 }
 
-TMain::~TMain()
-{
-    if (Main == this)
-        Main = nullptr;
-}
+TMain::~TMain() = default;
 
 void TMain::createActions()
 {

@@ -145,6 +145,7 @@ private:
     void flushPanels();
     void hideToTray();
     void quitProgram();
+    void closeOpenDialogs();
     void retryTrayIcon();
     void connectHandler(QAction* action, void (TMain::*handler)(QObject*));
     void connectHandler(QToolButton* button, void (TMain::*handler)(QObject*));
@@ -167,6 +168,3 @@ private:
     QTimer* m_trayRetry = nullptr;
     QAction* m_gaugeAction = nullptr;
 };
-
-// The main window, reachable program-wide from the moment its creation begins.
-extern TMain* Main;

@@ -10,7 +10,8 @@ void TMain::N9Click(QObject*)
     ShowAboutBox(this);
 }
 
-// The box waits in a loop of its own, which must not run inside the tray menu's handling of the click.
+// The opening effect handles events while it draws, which must not happen inside the tray menu's
+// handling of the click.
 void TMain::mnuInfoClick(QObject*)
 {
     QTimer::singleShot(0, this, [this] { guarded([this] { ShowAboutBox(this); }); });

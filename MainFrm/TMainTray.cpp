@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -87,19 +88,35 @@ void TMain::NormIconDblClick(QObject*)
     showNormal();
     raise();
     activateWindow();
-    // A dialog that blocks the window stays in front of it, where it can be answered.
+    // A dialog that blocks the window comes back in front of it, minimised or not, where it can
+    // be answered.
     if (QWidget* dialog = QApplication::activeModalWidget()) {
+        if (dialog->isMinimized())
+            dialog->showNormal();
         dialog->raise();
         dialog->activateWindow();
+    }
+}
+
+void TMain::closeOpenDialogs()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (!dialog || !dialog->isVisible())
+            continue;
+        // Closed as cancelled, and nothing waits for its answer any more.
+        QObject::disconnect(dialog, &QDialog::finished, nullptr, nullptr);
+        dialog->reject();
     }
 }
 
 void TMain::quitProgram()
 {
     m_quitting = true;
+    closeOpenDialogs();
     close();
-    // Ends every event loop: an open about box or wizard closes as cancelled, while a run in
-    // progress finishes first, since it runs inside the handler that started it.
+    // Ends the event loop; a run in progress finishes first, since it runs inside the handler
+    // that started it.
     QApplication::quit();
 }
 

@@ -242,8 +242,8 @@ void ViewErrorLog()
 
 void ClearErrorLog(const UiText& text, UserDialogs& dialogs)
 {
-    if (!dialogs.AskInformation(text[UiKey::MconfirmDel]))
-        return;
-    if (const std::optional<std::string> existing = ExistingLogName())
-        ::unlink((platform::ExeFolder() + *existing).c_str());
+    dialogs.AskInformation(text[UiKey::MconfirmDel], [] {
+        if (const std::optional<std::string> existing = ExistingLogName())
+            ::unlink((platform::ExeFolder() + *existing).c_str());
+    });
 }

@@ -22,5 +22,5 @@ std::string FolderFailureText(const UiText& text, const std::string& folder, con
 // Opens the log in the desktop's text viewer, the path passed whole; failures are silent.
 void ViewErrorLog();
 
-// Asks with the information box (MconfirmDel) and deletes the log on Yes.
+// Asks with the information box (MconfirmDel) and deletes the log when the answer is Yes.
 void ClearErrorLog(const UiText& text, UserDialogs& dialogs);

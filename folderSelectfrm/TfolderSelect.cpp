@@ -2,7 +2,6 @@
 
 #include "widgets/FormBuilding.h"
 #include "folderSelectfrm/FolderTreeModel.h"
-#include "folderSelectfrm/OpenWizard.h"
 #include "platform/HomeFolder.h"
 
 #include <QHeaderView>
@@ -134,16 +133,9 @@ void TfolderSelect::FitOuterSize()
         resize(*m_fittedSize);
 }
 
-void TfolderSelect::HandInFolder(const std::string& folder)
-{
-    // With no wizard open (the picker that the main window keeps) the choice has nowhere to go.
-    if (FolderChoiceHolder* wizard = OpenWizard())
-        wizard->SelectedFolder = folder;
-}
-
 void TfolderSelect::BmetaClick()
 {
-    HandInFolder(SelectedPath());
+    m_chosen = SelectedPath();
     done(Accepted);
 }
 
@@ -152,21 +144,21 @@ void TfolderSelect::dxButton3Click()
     done(Rejected);
 }
 
-int TfolderSelect::exec()
+void TfolderSelect::Open()
 {
-    if (QueuedAnswers().empty())
-        return QDialog::exec();
+    if (QueuedAnswers().empty()) {
+        open();
+        return;
+    }
     const std::optional<std::string> answer = QueuedAnswers().front();
     QueuedAnswers().pop_front();
     if (!answer) {
-        setResult(Rejected);
-        return Rejected;
+        done(Rejected);
+        return;
     }
-    HandInFolder(*answer);
-    setResult(Accepted);
-    return Accepted;
+    m_chosen = *answer;
+    done(Accepted);
 }
-
 
 void TfolderSelect::AnswerNextWithFolder(const std::string& folder)
 {

@@ -19,8 +19,8 @@ class QPushButton;
 class QTreeView;
 
 // The folder picker: a folder tree with the user's home folder on top, then the file system's
-// root. OK writes the chosen folder into SelectedFolder of the open wizard and closes with
-// Accepted; Cancel closes with Rejected.
+// root. OK keeps the selected folder as the chosen one and closes with Accepted; Cancel closes
+// with Rejected. Whoever opened the picker reads ChosenFolder when it has finished.
 class TfolderSelect : public DialogWithoutDefaultButtons {
     Q_OBJECT
 
@@ -34,12 +34,15 @@ public:
 
     // The full path of the selected folder; empty when nothing is selected.
     std::string SelectedPath() const;
+    // The folder that OK chose; empty before OK.
+    const std::string& ChosenFolder() const { return m_chosen; }
 
-    // Shows the picker modally, unless a test queued an answer for it.
-    int exec() override;
+    // Shows the picker modal to its parent's window and returns at once, unless a test queued
+    // an answer for it: then it finishes with that answer without showing anything.
+    void Open();
 
-    // Test seam: the next exec() gives this answer at once without showing anything. An OK
-    // answer writes its folder into the open wizard exactly as the OK button does.
+    // Test seam: the next Open() gives this answer at once. An OK answer chooses its folder
+    // exactly as the OK button does.
     static void AnswerNextWithFolder(const std::string& folder);
     static void AnswerNextWithCancel();
     static void ClearAnswers();
@@ -62,10 +65,10 @@ private:
     void FitOuterSize();
     void CreateFolderTree();
     void CreateButtons();
-    void HandInFolder(const std::string& folder);
 
     const UiText& m_text;
     FolderTreeModel* m_folders = nullptr;
     std::optional<QSize> m_fittedSize; // the size FitOuterSize gave last
     bool m_sizedByUser = false;
+    std::string m_chosen;
 };

@@ -35,8 +35,8 @@ public:
 class Answers : public UserDialogs {
 public:
     void ShowMessage(const std::string&) override { ++messages; }
-    bool Confirm(const std::string&) override { return true; }
-    bool AskInformation(const std::string&) override { return true; }
+    void Confirm(const std::string&, std::function<void()> onYes) override { onYes(); }
+    void AskInformation(const std::string&, std::function<void()> onYes) override { onYes(); }
     void ShowError(const std::string&) override { std::abort(); }
     int messages = 0;
 };

@@ -84,8 +84,9 @@ void DeleteSelectedProfile(ProfileSlots& ProfileTable, int32_t& ProfileCount, Pr
         dialogs.ShowMessage(text[UiKey::MNochoice]);
         return;
     }
-    if (!dialogs.Confirm(text[UiKey::MconfigDel] + " " + *caption + " ?"))
-        return;
-    DeleteProfileLine(*caption);
-    LoadProfiles(ProfileTable, ProfileCount, list, text);
+    dialogs.Confirm(text[UiKey::MconfigDel] + " " + *caption + " ?",
+                    [&ProfileTable, &ProfileCount, &list, &text, doomed = *caption] {
+                        DeleteProfileLine(doomed);
+                        LoadProfiles(ProfileTable, ProfileCount, list, text);
+                    });
 }

@@ -30,6 +30,7 @@ std::string UnloadedLinesText(size_t unloaded);
 // Removes the last line of Items.txt whose name field equals name; writes the file back.
 void DeleteProfileLine(const std::string& name);
 
-// The Delete command: no selection gives MNochoice; otherwise asks, deletes and reloads.
+// The Delete command: no selection gives MNochoice; otherwise asks, and on Yes deletes the item
+// that was selected when it asked and reloads. The tables and the list must outlive the question.
 void DeleteSelectedProfile(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list,
                            const UiText& text, UserDialogs& dialogs);

@@ -1,26 +1,18 @@
 #include "widgets/MessageBoxes.h"
 
 #include "platform/Error.h"
+#include "widgets/MessageBoxRehearsal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPointer>
 
+#include <optional>
 #include <set>
 
+MessageBoxRehearsal* MessageBoxes::s_rehearsal = nullptr;
+
 namespace {
-
-std::deque<QMessageBox::StandardButton>& QueuedAnswers()
-{
-    static std::deque<QMessageBox::StandardButton> answers;
-    return answers;
-}
-
-std::vector<MessageBoxes::Shown>& ShownBoxes()
-{
-    static std::vector<MessageBoxes::Shown> shown;
-    return shown;
-}
 
 // The title and text of every box that is open or about to open.
 std::set<std::string>& TextsOnScreen()
@@ -29,77 +21,77 @@ std::set<std::string>& TextsOnScreen()
     return texts;
 }
 
-bool& Unattended()
+// The answer a test queued for the next box, if any.
+std::optional<QMessageBox::StandardButton> RehearsedAnswer(MessageBoxRehearsal* rehearsal)
 {
-    static bool unattended = false;
-    return unattended;
-}
-
-} // namespace
-
-void MessageBoxes::SetUnattendedForTesting(bool unattended)
-{
-    Unattended() = unattended;
-}
-
-QString ApplicationTitle()
-{
-    return QStringLiteral("Dupliqa");
-}
-
-void MessageBoxes::SetNextAnswer(QMessageBox::StandardButton answer)
-{
-    QueuedAnswers().push_back(answer);
-}
-
-const std::vector<MessageBoxes::Shown>& MessageBoxes::History()
-{
-    return ShownBoxes();
-}
-
-void MessageBoxes::ClearHistory()
-{
-    ShownBoxes().clear();
-    QueuedAnswers().clear();
-}
-
-QMessageBox::StandardButton MessageBoxes::Ask(const QString& title, const std::string& text, QMessageBox::Icon icon)
-{
-    const QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
-    ShownBoxes().push_back({title.toStdString(), text, icon, buttons});
-    if (!QueuedAnswers().empty()) {
-        const auto answer = QueuedAnswers().front();
-        QueuedAnswers().pop_front();
+    if (!rehearsal)
+        return std::nullopt;
+    if (!rehearsal->answers.empty()) {
+        const QMessageBox::StandardButton answer = rehearsal->answers.front();
+        rehearsal->answers.pop_front();
         return answer;
     }
-    if (Unattended())
-        return QMessageBox::No;
-    QMessageBox box(icon, title, QString::fromLocal8Bit(text), buttons, m_parent);
-    box.setWindowModality(Qt::WindowModal);
-    // Our boxes take the words of the program's own texts; Yes and No carry their accelerators.
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
-    box.setDefaultButton(QMessageBox::Yes);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    if (rehearsal->unattended)
+        return QMessageBox::NoButton;
+    return std::nullopt;
 }
 
-void MessageBoxes::Inform(const QString& title, const std::string& text, QMessageBox::Icon icon)
+void Record(MessageBoxRehearsal* rehearsal, const MessageBoxRehearsal::Shown& shown)
 {
-    const Shown shown{title.toStdString(), text, icon, QMessageBox::Ok};
-    if (!QueuedAnswers().empty() || Unattended()) {
-        ShownBoxes().push_back(shown);
-        if (!QueuedAnswers().empty())
-            QueuedAnswers().pop_front();
+    if (rehearsal)
+        rehearsal->shown.push_back(shown);
+}
+
+// The continuation of a command that asked: an error it raises is shown as a handler's would be.
+void RunAnswer(QWidget* parent, const std::function<void()>& onYes)
+{
+    try {
+        onYes();
+    } catch (const std::exception& error) {
+        MessageBoxes(parent).ShowError(error.what());
+    }
+}
+
+void Ask(QWidget* parent, MessageBoxRehearsal* rehearsal, const QString& title, const std::string& text,
+         QMessageBox::Icon icon, std::function<void()> onYes)
+{
+    const QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    Record(rehearsal, {title.toStdString(), text, icon, buttons});
+    if (const auto answer = RehearsedAnswer(rehearsal)) {
+        if (*answer == QMessageBox::Yes)
+            RunAnswer(parent, onYes);
+        return;
+    }
+    auto* box = new QMessageBox(icon, title, QString::fromLocal8Bit(text), buttons, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    // Our boxes take the words of the program's own texts; Yes and No carry their accelerators.
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    box->setDefaultButton(QMessageBox::Yes);
+    QObject::connect(box, &QDialog::finished, box, [box, parent, onYes = std::move(onYes)] {
+        if (box->standardButton(box->clickedButton()) == QMessageBox::Yes)
+            RunAnswer(parent, onYes);
+    });
+    box->open();
+}
+
+void Inform(QWidget* parent, MessageBoxRehearsal* rehearsal, const QString& title, const std::string& text,
+            QMessageBox::Icon icon)
+{
+    const MessageBoxRehearsal::Shown shown{title.toStdString(), text, icon, QMessageBox::Ok};
+    if (RehearsedAnswer(rehearsal)) {
+        Record(rehearsal, shown);
         return;
     }
     const std::string key = shown.title + '\n' + shown.text;
     if (!TextsOnScreen().insert(key).second)
         return; // the same words are on screen already, waiting to be read
-    ShownBoxes().push_back(shown);
-    const bool hasParent = m_parent != nullptr;
+    Record(rehearsal, shown);
+    const bool hasParent = parent != nullptr;
     QMetaObject::invokeMethod(
         qApp,
-        [key, title, text, icon, hasParent, parent = QPointer<QWidget>(m_parent)] {
+        [key, title, text, icon, hasParent, parent = QPointer<QWidget>(parent)] {
             if (hasParent && !parent) {
                 TextsOnScreen().erase(key); // its window is gone, and what it said with it
                 return;
@@ -114,22 +106,29 @@ void MessageBoxes::Inform(const QString& title, const std::string& text, QMessag
         Qt::QueuedConnection);
 }
 
+} // namespace
+
+QString ApplicationTitle()
+{
+    return QStringLiteral("Dupliqa");
+}
+
 void MessageBoxes::ShowMessage(const std::string& text)
 {
-    Inform(ApplicationTitle(), text, QMessageBox::NoIcon);
+    Inform(m_parent, s_rehearsal, ApplicationTitle(), text, QMessageBox::NoIcon);
 }
 
-bool MessageBoxes::Confirm(const std::string& question)
+void MessageBoxes::Confirm(const std::string& question, std::function<void()> onYes)
 {
-    return Ask(QStringLiteral("Confirm"), question, QMessageBox::Question) == QMessageBox::Yes;
+    Ask(m_parent, s_rehearsal, QStringLiteral("Confirm"), question, QMessageBox::Question, std::move(onYes));
 }
 
-bool MessageBoxes::AskInformation(const std::string& question)
+void MessageBoxes::AskInformation(const std::string& question, std::function<void()> onYes)
 {
-    return Ask(QStringLiteral("Information"), question, QMessageBox::Information) == QMessageBox::Yes;
+    Ask(m_parent, s_rehearsal, QStringLiteral("Information"), question, QMessageBox::Information, std::move(onYes));
 }
 
 void MessageBoxes::ShowError(const std::string& message)
 {
-    Inform(ApplicationTitle(), StandardErrorText(message), QMessageBox::Critical);
+    Inform(m_parent, s_rehearsal, ApplicationTitle(), StandardErrorText(message), QMessageBox::Critical);
 }

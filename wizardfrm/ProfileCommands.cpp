@@ -6,8 +6,10 @@
 #include "profiles/Profiles.h"
 #include "wizardfrm/TWizard.h"
 
+#include <QApplication>
 #include <QLineEdit>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,17 +28,43 @@ struct WizardStart {
     std::string interval;
 };
 
-// Shows a wizard modally and destroys it; its result is then in context.result.
-void RunWizard(const ProfileCommandContext& context, const std::optional<WizardStart>& start)
+// The wizard of this owner that is open, if any.
+TWizard* OpenWizardOf(const QWidget* owner)
 {
-    TWizard wizard({context.text, context.result}, context.owner);
-    if (start) {
-        wizard.Esource->setText(WidgetText(start->source));
-        wizard.Edestination->setText(WidgetText(start->destination));
-        wizard.Ename->setText(WidgetText(start->name));
-        wizard.Edit1->setText(WidgetText(start->interval));
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* wizard = qobject_cast<TWizard*>(window); wizard && wizard->isVisible() && wizard->parent() == owner)
+            return wizard;
+    return nullptr;
+}
+
+// Opens a wizard modal to the owner's window and returns; onClosed runs when it has closed, with
+// its result in context.result. While one wizard is open, another command brings it to the front
+// instead of opening a second. An error raised by onClosed is shown in the error box.
+void OpenWizard(const ProfileCommandContext& context, const std::optional<WizardStart>& start,
+                std::function<void()> onClosed)
+{
+    if (TWizard* open = OpenWizardOf(context.owner)) {
+        open->showNormal();
+        open->raise();
+        open->activateWindow();
+        return;
     }
-    wizard.exec();
+    auto* wizard = new TWizard({context.text, context.result}, context.owner);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    if (start) {
+        wizard->Esource->setText(WidgetText(start->source));
+        wizard->Edestination->setText(WidgetText(start->destination));
+        wizard->Ename->setText(WidgetText(start->name));
+        wizard->Edit1->setText(WidgetText(start->interval));
+    }
+    QObject::connect(wizard, &QDialog::finished, wizard, [dialogs = &context.dialogs, onClosed = std::move(onClosed)] {
+        try {
+            onClosed();
+        } catch (const std::exception& error) {
+            dialogs->ShowError(error.what());
+        }
+    });
+    wizard->open();
 }
 
 std::string ProfileLine(const WizardResult& result)
@@ -73,16 +101,8 @@ void ReloadProfiles(const ProfileCommandContext& context)
     LoadProfiles(context.ProfileTable, context.ProfileCount, context.list, context.text);
 }
 
-} // namespace
-
-void NewProfileCommand(const ProfileCommandContext& context)
+void AddWizardsProfile(const ProfileCommandContext& context)
 {
-    // Refused before the wizard opens, so nobody fills in a profile that cannot be kept.
-    if (context.ProfileCount >= MaxProfiles) {
-        RefuseFullTable(context, platform::ReadLines(ItemsPath()).size());
-        return;
-    }
-    RunWizard(context, std::nullopt);
     const WizardResult& result = context.result;
     if (result.WizName.empty())
         return;
@@ -103,22 +123,9 @@ void NewProfileCommand(const ProfileCommandContext& context)
     ReloadProfiles(context);
 }
 
-void EditProfileCommand(const ProfileCommandContext& context)
+// The wizard was opened on profile i.
+void ReplaceWithWizardsProfile(const ProfileCommandContext& context, int32_t i)
 {
-    const std::optional<std::string> caption = context.list.SelectedCaption();
-    if (!caption) {
-        context.dialogs.ShowMessage(context.text[UiKey::MNochoice]);
-        return;
-    }
-    // A caption edited in place in the list may name no profile at all: then there is nothing to edit.
-    const std::optional<int32_t> found = FirstProfileNamed(context, *caption);
-    if (!found)
-        return;
-    const int32_t i = *found;
-
-    const Profile& profile = context.ProfileTable[i];
-    RunWizard(context, WizardStart{profile.Source.ToText(), profile.Destination.ToText(), profile.Name.ToText(),
-                                   profile.Interval.ToText()});
     const WizardResult& result = context.result;
     if (result.WizName.empty())
         return;
@@ -136,4 +143,34 @@ void EditProfileCommand(const ProfileCommandContext& context)
         lines.push_back(ProfileLine(result));
     platform::WriteLines(path, lines);
     ReloadProfiles(context);
+}
+
+} // namespace
+
+void NewProfileCommand(const ProfileCommandContext& context)
+{
+    // Refused before the wizard opens, so nobody fills in a profile that cannot be kept.
+    if (context.ProfileCount >= MaxProfiles) {
+        RefuseFullTable(context, platform::ReadLines(ItemsPath()).size());
+        return;
+    }
+    OpenWizard(context, std::nullopt, [context] { AddWizardsProfile(context); });
+}
+
+void EditProfileCommand(const ProfileCommandContext& context)
+{
+    const std::optional<std::string> caption = context.list.SelectedCaption();
+    if (!caption) {
+        context.dialogs.ShowMessage(context.text[UiKey::MNochoice]);
+        return;
+    }
+    // A caption edited in place in the list may name no profile at all: then there is nothing to edit.
+    const std::optional<int32_t> found = FirstProfileNamed(context, *caption);
+    if (!found)
+        return;
+    const Profile& profile = context.ProfileTable[*found];
+    OpenWizard(context,
+               WizardStart{profile.Source.ToText(), profile.Destination.ToText(), profile.Name.ToText(),
+                           profile.Interval.ToText()},
+               [context, i = *found] { ReplaceWithWizardsProfile(context, i); });
 }

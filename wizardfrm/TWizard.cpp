@@ -21,8 +21,7 @@ TWizard::TWizard(const WizardContext& context, QWidget* parent)
     : DialogWithoutDefaultButtons(parent),
       m_text(context.text),
       m_result(context.result),
-      m_messages(this),
-      m_openWizard(this)
+      m_messages(this)
 {
     CreateWindow();
     CreatePicture();
@@ -120,21 +119,25 @@ void TWizard::BrowseBtn2Click()
 void TWizard::BrowseInto(QLineEdit* edit)
 {
     // A fresh picker each time, so its tree always starts collapsed.
-    TfolderSelect picker(m_text, this);
-    if (picker.exec() != Accepted)
-        return;
-    if (!FitsProfileField(SelectedFolder)) {
-        m_messages.ShowMessage(FormatMessage(UnusableFolderMessage, SelectedFolder));
-        return;
-    }
-    edit->setText(WidgetText(SelectedFolder));
+    auto* picker = new TfolderSelect(m_text, this);
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    connect(picker, &QDialog::finished, this, [this, picker, edit](int result) {
+        if (result != Accepted)
+            return;
+        SelectedFolder = picker->ChosenFolder();
+        if (!FitsProfileField(SelectedFolder)) {
+            m_messages.ShowMessage(FormatMessage(UnusableFolderMessage, SelectedFolder));
+            return;
+        }
+        edit->setText(WidgetText(SelectedFolder));
+    });
+    picker->Open();
 }
 
-int TWizard::exec()
+void TWizard::done(int result)
 {
-    const int result = QDialog::exec();
     if (result != Accepted)
         m_result.WizName.clear();
-    return result;
+    DialogWithoutDefaultButtons::done(result);
 }
 

@@ -2,7 +2,6 @@
 
 #include "widgets/FormBuilding.h"
 
-#include "folderSelectfrm/OpenWizard.h"
 #include "localisation/UiText.h"
 #include "profiles/Profile.h"
 #include "widgets/MessageBoxes.h"
@@ -10,6 +9,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <string>
 
 class QFrame;
 class QGroupBox;
@@ -27,7 +27,7 @@ struct WizardContext {
 // The five-page profile wizard. All controls sit on one window; ShowPage lays out a page by
 // showing, hiding, enabling and focusing them. Finish writes the four strings of the result;
 // every other way out leaves an empty WizName, which callers read as "no result".
-class TWizard : public DialogWithoutDefaultButtons, public FolderChoiceHolder {
+class TWizard : public DialogWithoutDefaultButtons {
     Q_OBJECT
 
 public:
@@ -42,11 +42,13 @@ public:
     void BrowseBtnClick();
     void BrowseBtn2Click();
 
-    // Shows the wizard modally. Any end but Finish, the application quitting included, clears
-    // WizName, so a caller never reads the result of an earlier wizard as this one's.
-    int exec() override;
+    // Any end but Finish clears WizName, so a caller never reads the result of an earlier wizard
+    // as this one's.
+    void done(int result) override;
 
     int32_t WizardPage = 0;
+    // The folder the last picker opened by Browse chose with OK.
+    std::string SelectedFolder;
 
     QLabel* Image2 = nullptr;
     QFrame* Bevel1 = nullptr;
@@ -90,7 +92,6 @@ private:
     const UiText& m_text;
     WizardResult& m_result;
     MessageBoxes m_messages;
-    OpenWizardRegistration m_openWizard;
 };
 
 // What the wizard says when a picked folder cannot be stored in a profile; %s is the folder.

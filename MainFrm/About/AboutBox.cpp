@@ -160,15 +160,17 @@ int AboutBox::PlaceButtonRow(int y)
     return y + OkButtonSize.height() + ButtonMargin;
 }
 
-int ShowAboutBox(QWidget* owner)
+AboutBox* ShowAboutBox(QWidget* owner)
 {
-    AboutBox box;
+    auto* box = new AboutBox;
     if (owner)
-        box.setParent(owner, box.windowFlags());
+        box->setParent(owner, box->windowFlags());
+    box->setAttribute(Qt::WA_DeleteOnClose);
     // It blocks its owner alone: the tray icon still answers while it is open, and Exit from the
     // tray menu closes it.
-    box.setWindowModality(Qt::WindowModal);
-    box.move(CentredOnScreen(box.size(), ScreenArea()));
-    PlayExplodeEffect(QCursor::pos(), box.frameGeometry());
-    return box.exec();
+    box->setWindowModality(Qt::WindowModal);
+    box->move(CentredOnScreen(box->size(), ScreenArea()));
+    PlayExplodeEffect(QCursor::pos(), box->frameGeometry());
+    box->open();
+    return box;
 }

@@ -35,6 +35,6 @@ private:
     AboutContactLink* m_contactLink;
 };
 
-// Builds a new about box, centres it on the screen, plays the opening effect and shows it modally
-// to owner's window. Returns the dialog's result when it has been closed; the dialog is gone by then.
-int ShowAboutBox(QWidget* owner = nullptr);
+// Builds a new about box, centres it on the screen, plays the opening effect and shows it modal to
+// owner's window, then returns at once. The box deletes itself when it closes.
+AboutBox* ShowAboutBox(QWidget* owner = nullptr);

@@ -14,7 +14,7 @@
 namespace {
 
 // Runs act on the about box once it is the active modal window. The opening effect lets timers
-// run before the dialog's own loop starts, so the check is repeated until the dialog is up.
+// run before the dialog is shown, so the check is repeated until the dialog is up.
 void WhenAboutBoxIsOpen(const std::function<void(AboutBox&)>& act)
 {
     QTimer::singleShot(0, [act] {
@@ -25,7 +25,7 @@ void WhenAboutBoxIsOpen(const std::function<void(AboutBox&)>& act)
     });
 }
 
-// A dialog that the test failed to close would keep exec() waiting for ever.
+// A dialog that the test failed to close would keep the test waiting for ever.
 void CloseAnyDialogLeftOpenLater()
 {
     QTimer::singleShot(10000, [] {
@@ -59,7 +59,12 @@ int ShowAboutBoxAndThen(Opening& opening, const std::function<void(AboutBox&)>& 
         close(box);
     });
     CloseAnyDialogLeftOpenLater();
-    return ShowAboutBox();
+    int result = -1;
+    QObject::connect(ShowAboutBox(), &QDialog::finished, [&result](int finished) { result = finished; });
+    EXPECT_FALSE(opening.seen) << "the box was handled before ShowAboutBox returned";
+    // The box returns at once and waits while the event loop runs, until it is closed and gone.
+    EXPECT_TRUE(QTest::qWaitFor([] { return AboutBoxesAlive() == 0; }, 20000));
+    return result;
 }
 
 } // namespace

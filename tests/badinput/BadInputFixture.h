@@ -7,7 +7,7 @@
 #include "MainFrm/TMain.h"
 #include "TempFolder.h"
 #include "platform/ExeFolder.h"
-#include "widgets/MessageBoxes.h"
+#include "TestSeams.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,14 +35,14 @@ protected:
         WriteFileBytes(dir / "evil.Lang", "[Language]\r\nBcreate=from the parent folder\r\n");
         outsideBefore = Outside();
         platform::SetExeFolderForTesting(exe(""));
-        MessageBoxes::ClearHistory();
-        MessageBoxes::SetUnattendedForTesting(true);
+        TestSeams::ClearBoxHistory();
+        TestSeams::SetUnattendedBoxes(true);
     }
 
     void TearDown() override
     {
         window.reset();
-        MessageBoxes::ClearHistory();
+        TestSeams::ClearBoxHistory();
         EXPECT_EQ(Outside(), outsideBefore) << "nothing outside the exe folder may change";
     }
 
@@ -61,14 +61,14 @@ protected:
     void DeleteRow(int row)
     {
         window->ListView1->setCurrentRow(row);
-        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        TestSeams::SetNextAnswer(QMessageBox::Yes);
         window->ToolButton9->click();
     }
 
     std::vector<std::string> ErrorBoxes() const
     {
         std::vector<std::string> texts;
-        for (const auto& box : MessageBoxes::History())
+        for (const auto& box : TestSeams::BoxHistory())
             if (box.icon == QMessageBox::Critical)
                 texts.push_back(box.text);
         return texts;

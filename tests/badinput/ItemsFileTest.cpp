@@ -60,12 +60,12 @@ TEST_F(BadInputTest, ItemsOfRandomBytesLoadAndADeleteKeepsEveryOtherLine)
         const auto plain = std::find(lines.begin(), lines.end(), "Plain;/src;/dst;60");
         ASSERT_NE(plain, lines.end());
         DeleteRow(static_cast<int>(plain - lines.begin()));
-        EXPECT_EQ(MessageBoxes::History().back().text, "Είστε σίγουρος ότι θέλετε να διαγράψετε το Plain ?");
+        EXPECT_EQ(TestSeams::BoxHistory().back().text, "Είστε σίγουρος ότι θέλετε να διαγράψετε το Plain ?");
         EXPECT_EQ(ReadFileBytes(exe("Items.txt")), AfterDelete(lines, "Plain"));
         EXPECT_EQ(main.ProfileCount, static_cast<int>(lines.size()) - 1);
         EXPECT_TRUE(ErrorBoxes().empty());
         window.reset();
-        MessageBoxes::ClearHistory();
+        TestSeams::ClearBoxHistory();
     }
 }
 

@@ -56,15 +56,15 @@ class AnsweringDialogs : public UserDialogs {
 public:
     explicit AnsweringDialogs(bool answer) : m_answer(answer) {}
     void ShowMessage(const std::string&) override { ADD_FAILURE() << "no plain message expected"; }
-    bool Confirm(const std::string&) override
+    void Confirm(const std::string&, std::function<void()>) override
     {
         ADD_FAILURE() << "the information box is the one to ask";
-        return false;
     }
-    bool AskInformation(const std::string& question) override
+    void AskInformation(const std::string& question, std::function<void()> onYes) override
     {
         questions.push_back(question);
-        return m_answer;
+        if (m_answer)
+            onYes();
     }
     void ShowError(const std::string&) override { ADD_FAILURE() << "no error box expected"; }
 

@@ -4,7 +4,7 @@
 #include "MainFrm/TMain.h"
 #include "engine/ErrorLog.h"
 #include "platform/ExeFolder.h"
-#include "widgets/MessageBoxes.h"
+#include "TestSeams.h"
 
 #include <QListWidget>
 #include <QTimer>
@@ -142,8 +142,8 @@ TEST(DestinationFolderRemoved, InTheMiddleOfARunOfTheMainWindow)
 {
     TempFolder dir;
     platform::SetExeFolderForTesting(dir.path());
-    MessageBoxes::ClearHistory();
-    MessageBoxes::SetUnattendedForTesting(true);
+    TestSeams::ClearBoxHistory();
+    TestSeams::SetUnattendedBoxes(true);
     MakeFolders(dir / "src");
     constexpr int FileCount = 300;
     for (int i = 0; i < FileCount; ++i)
@@ -181,7 +181,7 @@ TEST(DestinationFolderRemoved, InTheMiddleOfARunOfTheMainWindow)
     EXPECT_EQ(main->ItemImage(0), 0) << "a removed folder is made again, so no file failed";
     EXPECT_FALSE(Exists(dir / "Error.log"));
     EXPECT_EQ(main->RunButtonImage(), 3);
-    EXPECT_TRUE(MessageBoxes::History().empty());
+    EXPECT_TRUE(TestSeams::BoxHistory().empty());
     size_t copied = 0;
     for (const auto& entry : std::filesystem::directory_iterator(copies)) {
         const std::string name = entry.path().filename().string();
@@ -199,7 +199,7 @@ TEST(DestinationFolderRemoved, InTheMiddleOfARunOfTheMainWindow)
         complete += Exists(copies + "f" + std::to_string(i)) ? 1 : 0;
     EXPECT_EQ(complete, static_cast<size_t>(FileCount));
     main.reset();
-    MessageBoxes::ClearHistory();
+    TestSeams::ClearBoxHistory();
 }
 
 TEST(DestinationDiskUnmounted, BetweenTwoFilesEndsTheRunAndWritesNothingUnderTheMountPoint)

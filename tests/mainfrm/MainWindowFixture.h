@@ -3,7 +3,7 @@
 #include "MainFrm/TMain.h"
 #include "TempFolder.h"
 #include "platform/ExeFolder.h"
-#include "widgets/MessageBoxes.h"
+#include "TestSeams.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,13 +22,13 @@ protected:
     void SetUp() override
     {
         platform::SetExeFolderForTesting(dir.path());
-        MessageBoxes::ClearHistory();
-        MessageBoxes::SetUnattendedForTesting(true);
+        TestSeams::ClearBoxHistory();
+        TestSeams::SetUnattendedBoxes(true);
     }
     void TearDown() override
     {
         window.reset();
-        MessageBoxes::ClearHistory();
+        TestSeams::ClearBoxHistory();
     }
 
     TMain& Start()
@@ -48,7 +48,7 @@ protected:
     std::vector<std::string> ErrorBoxes() const
     {
         std::vector<std::string> texts;
-        for (const auto& box : MessageBoxes::History())
+        for (const auto& box : TestSeams::BoxHistory())
             if (box.icon == QMessageBox::Critical)
                 texts.push_back(box.text);
         return texts;

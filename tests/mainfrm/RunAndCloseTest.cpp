@@ -4,7 +4,9 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,8 +26,8 @@ TEST_F(MainWindowTest, RunWithNothingSelectedOnlySaysSo)
     TMain& main = Start();
     main.StopRequested = true;
     main.ToolButton12->click();
-    ASSERT_FALSE(MessageBoxes::History().empty());
-    EXPECT_EQ(MessageBoxes::History().back().text, "Δεν έχετε επιλέξει τίποτα");
+    ASSERT_FALSE(TestSeams::BoxHistory().empty());
+    EXPECT_EQ(TestSeams::BoxHistory().back().text, "Δεν έχετε επιλέξει τίποτα");
     EXPECT_FALSE(main.StopRequested) << "the click clears the stop request first";
     EXPECT_EQ(main.RunButtonImage(), 3);
 }
@@ -106,7 +108,7 @@ TEST_F(MainWindowTest, AManualRunMarksItsRowAfterTheListWasReloadedDuringIt)
             return;
         deleter.stop();
         Select(main, 1);
-        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        TestSeams::SetNextAnswer(QMessageBox::Yes);
         main.ToolButton9->click(); // Delete of the other profile reloads the list
     });
     deleter.start(0);
@@ -120,11 +122,30 @@ TEST_F(MainWindowTest, FileMenuDeleteDeletesTheSelectedProfile)
     WriteFileBytes(dir / "Items.txt", "A;/a;/b;1\r\nB;/c;/d;2\r\n");
     TMain& main = Start();
     Select(main, 0);
-    MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+    TestSeams::SetNextAnswer(QMessageBox::Yes);
     main.N6->trigger();
     EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "B;/c;/d;2\r\n");
     EXPECT_EQ(main.ProfileCount, 1);
-    EXPECT_EQ(MessageBoxes::History().back().title, "Confirm");
+    EXPECT_EQ(TestSeams::BoxHistory().back().title, "Confirm");
+}
+
+TEST_F(MainWindowTest, TheDeleteQuestionWaitsWhileTimersTickAndItsYesDeletes)
+{
+    WriteFileBytes(dir / "Items.txt", "A;/a;/b;1\r\nB;/c;/d;2\r\n");
+    TMain& main = Start();
+    Select(main, 0);
+    TestSeams::SetUnattendedBoxes(false);
+    main.ToolButton9->click();
+    auto* box = main.findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+    tick.start(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 10000)) << "the event loop stood still";
+    EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "A;/a;/b;1\r\nB;/c;/d;2\r\n") << "nothing before the answer";
+    QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+    EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "B;/c;/d;2\r\n");
 }
 
 TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn)
@@ -135,7 +156,7 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn)
     // Items.txt turns into a folder: the Delete command cannot read it.
     std::remove((dir / "Items.txt").c_str());
     MakeFolders(dir / "Items.txt");
-    MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+    TestSeams::SetNextAnswer(QMessageBox::Yes);
     main.ToolButton9->click();
     EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"Cannot open file " + (dir / "Items.txt") + "."});
     EXPECT_EQ(main.ProfileCount, 1) << "table and list keep their state";
@@ -144,6 +165,7 @@ TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn)
 
 TEST_F(MainWindowTest, CloseButtonPutsTheWindowAwayAndExitEndsTheProgram)
 {
+    WriteFileBytes(dir / "Items.txt", "A;/a;/b;1\r\n");
     TMain& main = Start();
     main.show();
     QCloseEvent byTitleBar;
@@ -155,6 +177,10 @@ TEST_F(MainWindowTest, CloseButtonPutsTheWindowAwayAndExitEndsTheProgram)
     else
         EXPECT_TRUE(main.isMinimized()) << "without a tray the window stays reachable";
 
+    // A question left open when Exit comes closes with the program, and its command goes no further.
+    Select(main, 0);
+    TestSeams::SetUnattendedBoxes(false);
+    main.ToolButton9->click();
     bool quitSeen = false;
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { quitSeen = true; });
     QTimer::singleShot(0, [&] { main.N8->trigger(); });
@@ -163,6 +189,7 @@ TEST_F(MainWindowTest, CloseButtonPutsTheWindowAwayAndExitEndsTheProgram)
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(main.Quitting());
     EXPECT_TRUE(quitSeen);
+    EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "A;/a;/b;1\r\n");
 }
 
 TEST_F(MainWindowTest, TrayIconTakesDoubleClicksOfTheMiddleAndRightButtons)

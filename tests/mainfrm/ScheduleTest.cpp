@@ -38,13 +38,13 @@ class UnansweredBoxes {
 public:
     UnansweredBoxes()
     {
-        MessageBoxes::SetUnattendedForTesting(false);
+        TestSeams::SetUnattendedBoxes(false);
         QTimer::singleShot(60000, &m_guard, &CloseAll);
     }
     ~UnansweredBoxes()
     {
         CloseAll();
-        MessageBoxes::SetUnattendedForTesting(true);
+        TestSeams::SetUnattendedBoxes(true);
     }
     static void CloseAll()
     {
@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, ProfilesRunAfterStartUpAndAgainAfterTheirInterval)
     const auto changed = std::filesystem::last_write_time(dir / "two/file.txt") + std::chrono::seconds(10);
     std::filesystem::last_write_time(dir / "two/file.txt", changed);
     EXPECT_TRUE(EventLoopUntil([&] { return ReadFileBytes(copyTwo) == "second two, longer"; }, 5000));
-    EXPECT_TRUE(MessageBoxes::History().empty());
+    EXPECT_TRUE(TestSeams::BoxHistory().empty());
 }
 
 // A box that nobody answers, opened by a tick: the scheduler goes on while it waits.

@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, LinesPastTheTableAreCountedInOneLogLineWithoutABox)
     EXPECT_NE(log.find(" 3 lines of " + (dir / "Items.txt") + " after the first 100 were not loaded"), std::string::npos)
         << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << "one line";
-    EXPECT_TRUE(MessageBoxes::History().empty());
+    EXPECT_TRUE(TestSeams::BoxHistory().empty());
 
     window.reset();
     WriteFileBytes(dir / "Items.txt", "Docs;/a;/b;180\r\n");
@@ -148,7 +148,7 @@ TEST_F(MainWindowTest, UnwritableExeFolderIsReportedAndTheProgramCarriesOn)
 
     TMain& main = Start();
     EXPECT_EQ(ErrorBoxes(), std::vector<std::string>{"Unable to write to " + (dir / "Dupliqa.ini") + "."});
-    EXPECT_EQ(MessageBoxes::History().back().title, "Dupliqa");
+    EXPECT_EQ(TestSeams::BoxHistory().back().title, "Dupliqa");
     EXPECT_EQ(main.ProfileCount, 1) << "the profiles load, so the backups go on";
     EXPECT_EQ(Text(main.ToolButton8), "Δημιουργία");
     EXPECT_FALSE(main.isHidden() && main.Quitting());

@@ -27,12 +27,13 @@ public:
 class FakeDialogs : public UserDialogs {
 public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    bool Confirm(const std::string& question) override
+    void Confirm(const std::string& question, std::function<void()> onYes) override
     {
         questions.push_back(question);
-        return answerYes;
+        if (answerYes)
+            onYes();
     }
-    bool AskInformation(const std::string&) override { return false; }
+    void AskInformation(const std::string&, std::function<void()>) override {}
     void ShowError(const std::string& message) override { errors.push_back(message); }
 
     bool answerYes = true;

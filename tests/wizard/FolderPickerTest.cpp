@@ -152,8 +152,7 @@ TEST_F(FolderPicker, HomeComesFirstAndEveryFolderShowsWholeAndIsChosenByItsBytes
     MakeFolders(longName);
     const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", WithoutTrailingSlash(home.path()).c_str(), 1);
-    TWizard wizard({text, result});
-    TfolderSelect picker(text, &wizard); // reads the home folder once, as it opens
+    TfolderSelect picker(text); // reads the home folder once, as it opens
     ::setenv("HOME", oldHome.c_str(), 1);
     picker.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
@@ -175,7 +174,7 @@ TEST_F(FolderPicker, HomeComesFirstAndEveryFolderShowsWholeAndIsChosenByItsBytes
     ClickRow(picker, cafe, Qt::LeftButton);
     EXPECT_EQ(picker.SelectedPath(), latin1);
     Click(picker.Bmeta);
-    EXPECT_EQ(wizard.SelectedFolder, latin1);
+    EXPECT_EQ(picker.ChosenFolder(), latin1);
 }
 
 TEST_F(FolderPicker, ItsOuterSizeIncludesTheWindowFrame)
@@ -193,21 +192,19 @@ TEST_F(FolderPicker, ItsOuterSizeIncludesTheWindowFrame)
     EXPECT_EQ(picker.size(), QSize(400, 420));
 }
 
-TEST_F(FolderPicker, AClickedFolderGoesIntoTheOpenWizardOnOk)
+TEST_F(FolderPicker, AClickedFolderIsChosenOnOk)
 {
     TempFolder root;
     const std::string chosen = root / "Backup";
     MakeFolders(chosen);
-    TWizard wizard({text, result});
-    wizard.SelectedFolder = "earlier";
-    TfolderSelect picker(text, &wizard);
+    TfolderSelect picker(text);
     picker.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
     ClickFolder(picker, chosen, Qt::LeftButton);
     EXPECT_EQ(picker.SelectedPath(), chosen);
-    EXPECT_EQ(wizard.SelectedFolder, "earlier") << "nothing is handed over before OK";
+    EXPECT_EQ(picker.ChosenFolder(), "") << "nothing is chosen before OK";
     Click(picker.Bmeta);
-    EXPECT_EQ(wizard.SelectedFolder, chosen);
+    EXPECT_EQ(picker.ChosenFolder(), chosen);
     EXPECT_EQ(picker.result(), QDialog::Accepted);
     EXPECT_FALSE(picker.isVisible());
 }
@@ -225,13 +222,13 @@ TEST_F(FolderPicker, ARightClickSelectsToo)
     EXPECT_EQ(picker.SelectedPath(), root / "right");
 }
 
-TEST_F(FolderPicker, WithNoWizardOpenOkStillCloses)
+TEST_F(FolderPicker, OkWithNothingSelectedClosesChoosingNothing)
 {
-    ASSERT_EQ(OpenWizard(), nullptr);
     TfolderSelect picker(text);
     picker.show();
     Click(picker.Bmeta);
     EXPECT_EQ(picker.result(), QDialog::Accepted);
+    EXPECT_EQ(picker.ChosenFolder(), "");
     EXPECT_FALSE(picker.isVisible());
 }
 
@@ -249,25 +246,27 @@ TEST_F(FolderPicker, EnterAndEscapePressNothing)
         Click(picker.dxButton3);
     });
     TfolderSelect picker(text);
-    EXPECT_EQ(picker.exec(), QDialog::Rejected);
-    EXPECT_TRUE(checked);
+    picker.Open();
+    EXPECT_TRUE(WaitFor([&] { return checked && !picker.isVisible(); }));
+    EXPECT_EQ(picker.result(), QDialog::Rejected);
 }
 
 TEST_F(FolderPicker, AQueuedAnswerActsAsTheButtonsWouldWithoutShowing)
 {
-    TWizard wizard({text, result});
     TfolderSelect::AnswerNextWithFolder("/srv/data");
     TfolderSelect::AnswerNextWithCancel();
     {
-        TfolderSelect picker(text, &wizard);
-        EXPECT_EQ(picker.exec(), QDialog::Accepted);
+        TfolderSelect picker(text);
+        picker.Open();
+        EXPECT_EQ(picker.result(), QDialog::Accepted);
         EXPECT_FALSE(picker.isVisible());
-        EXPECT_EQ(wizard.SelectedFolder, "/srv/data");
+        EXPECT_EQ(picker.ChosenFolder(), "/srv/data");
     }
     {
-        TfolderSelect picker(text, &wizard);
-        EXPECT_EQ(picker.exec(), QDialog::Rejected);
-        EXPECT_EQ(wizard.SelectedFolder, "/srv/data");
+        TfolderSelect picker(text);
+        picker.Open();
+        EXPECT_EQ(picker.result(), QDialog::Rejected);
+        EXPECT_EQ(picker.ChosenFolder(), "");
     }
     EXPECT_EQ(TfolderSelect::QueuedAnswerCount(), 0);
 }

@@ -2,7 +2,7 @@
 
 #include "folderSelectfrm/TfolderSelect.h"
 #include "platform/Error.h"
-#include "widgets/MessageBoxes.h"
+#include "TestSeams.h"
 #include "wizardfrm/TWizard.h"
 
 #include <QApplication>
@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -26,20 +27,14 @@ protected:
         return bytes;
     }
 
-    // Runs command while watching for a wizard: none may open. One that does is closed again.
+    // Runs command, which may not open a wizard. One that does is closed again.
     bool OpensAWizard(void (*command)(const ProfileCommandContext&))
     {
-        bool opened = false;
-        QTimer watch;
-        QObject::connect(&watch, &QTimer::timeout, [&opened] {
-            if (auto* wizard = qobject_cast<TWizard*>(QApplication::activeModalWidget())) {
-                opened = true;
-                wizard->dxButton3Click();
-            }
-        });
-        watch.start(0);
         command(Context());
-        return opened;
+        TWizard* wizard = OpenWizard();
+        if (wizard)
+            wizard->dxButton3Click();
+        return wizard != nullptr;
     }
 };
 
@@ -64,6 +59,11 @@ TEST_F(ProfileCommands, NewAppendsTheWizardsLineAndReloads)
                      QStringLiteral("$3C"), QStringLiteral("Μουσική"));
     });
     NewProfileCommand(Context());
+    ASSERT_NE(OpenWizard(), nullptr) << "New returns while its wizard waits";
+    NewProfileCommand(Context()); // brings the open wizard to the front instead of opening another
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_EQ(std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<TWizard*>(w); }), 1);
+    ASSERT_TRUE(WaitFor([] { return OpenWizard() == nullptr; }));
     EXPECT_EQ(Items(), "Docs;/home/ana/Docs;/media/usb;180\r\nΜουσική;/home/ana/Μουσική;/media/usb/Backup;60\r\n");
     EXPECT_EQ(count, 2);
     EXPECT_EQ(list.captions, (std::vector<std::string>{"Docs", "Μουσική"}));
@@ -82,11 +82,11 @@ TEST_F(ProfileCommands, NewCancelledOrWithoutANameChangesNothing)
         TypeInto(wizard.Ename, QStringLiteral("Typed"));
         Click(wizard.dxButton3);
     });
-    NewProfileCommand(Context());
+    Run(NewProfileCommand);
     WhenWizardOpens([](TWizard& wizard) {
         FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("5"), QString());
     });
-    NewProfileCommand(Context());
+    Run(NewProfileCommand);
     EXPECT_EQ(Items(), before);
     EXPECT_EQ(list.captions.size(), 2u);
     EXPECT_TRUE(dialogs.messages.empty());
@@ -103,7 +103,7 @@ TEST_F(ProfileCommands, NewRefusesANameInUseComparingAsciiCaseOnly)
         WhenWizardOpens([name](TWizard& wizard) {
             FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), name);
         });
-        NewProfileCommand(Context());
+        Run(NewProfileCommand);
         EXPECT_EQ(Items(), before) << Bytes(name);
         EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Υπάρχει ήδη το προφίλ"})) << Bytes(name);
     }
@@ -113,7 +113,7 @@ TEST_F(ProfileCommands, NewRefusesANameInUseComparingAsciiCaseOnly)
         FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"),
                      QStringLiteral("ΈΓΓΡΑΦΑ"));
     });
-    NewProfileCommand(Context());
+    Run(NewProfileCommand);
     EXPECT_EQ(Items(), before + "ΈΓΓΡΑΦΑ;/x;/y;1\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(count, 4);
@@ -148,7 +148,7 @@ TEST_F(ProfileCommands, NewIsRefusedWhenTheFileFilledUpSinceTheLastLoad)
     WhenWizardOpens([](TWizard& wizard) {
         FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), QStringLiteral("Late"));
     });
-    NewProfileCommand(Context());
+    Run(NewProfileCommand);
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{FormatMessage(ProfileTableFullMessage, "100")}));
     EXPECT_EQ(Items(), Lines(1, 100));
 }
@@ -162,12 +162,8 @@ TEST_F(ProfileCommands, NewReportsAnUnreadableListAndDoesNotReload)
     WhenWizardOpens([](TWizard& wizard) {
         FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), QStringLiteral("New"));
     });
-    try {
-        NewProfileCommand(Context());
-        ADD_FAILURE() << "an unreadable Items.txt must be reported";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot open file " + ItemsFile());
-    }
+    Run(NewProfileCommand);
+    EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Cannot open file " + ItemsFile()});
     EXPECT_EQ(list.captions, (std::vector<std::string>{"Docs"}));
     EXPECT_EQ(count, 1);
 }
@@ -193,7 +189,7 @@ TEST_F(ProfileCommands, EditUnchangedMovesTheLineToTheEndAndKeepsItsInterval)
         EXPECT_EQ(wizard.Edit1->text(), QStringLiteral("45"));
         FinishUnchanged(wizard);
     });
-    EditProfileCommand(Context());
+    Run(EditProfileCommand);
     EXPECT_EQ(Items(), "Music;/m;/n;180\r\nDocs;/home/ana/Docs;/media/usb;45\r\n");
     EXPECT_EQ(list.captions, (std::vector<std::string>{"Music", "Docs"}));
     EXPECT_EQ(table[2].Interval.ToText(), "45");
@@ -206,7 +202,7 @@ TEST_F(ProfileCommands, EditKeepsEveryByteOfTextThatIsNotUtf8)
     Load();
     list.Select(0);
     WhenWizardOpens([](TWizard& wizard) { FinishUnchanged(wizard); });
-    EditProfileCommand(Context());
+    Run(EditProfileCommand);
     EXPECT_EQ(Items(), line);
 
     // What the user types goes in as UTF-8; the bytes around it stay as they were.
@@ -218,7 +214,7 @@ TEST_F(ProfileCommands, EditKeepsEveryByteOfTextThatIsNotUtf8)
         QTest::keyClicks(wizard.Ename, QStringLiteral(" 2"));
         Click(wizard.Bmeta);
     });
-    EditProfileCommand(Context());
+    Run(EditProfileCommand);
     EXPECT_EQ(Items(), "Caf\xE9 2;/tmp/x/caf\xE9src;/media/b\xFF\xFE;45\r\n");
     EXPECT_EQ(list.captions, (std::vector<std::string>{"Caf\xE9 2"}));
 }
@@ -233,7 +229,7 @@ TEST_F(ProfileCommands, EditCancelledChangesNothing)
         TypeInto(wizard.Ename, QStringLiteral("Renamed"));
         Click(wizard.dxButton3);
     });
-    EditProfileCommand(Context());
+    Run(EditProfileCommand);
     EXPECT_EQ(Items(), before);
 }
 
@@ -247,7 +243,7 @@ TEST_F(ProfileCommands, EditOntoAnotherNameIsAcceptedAndLaterEditsTakeTheFirstOf
         TypeInto(wizard.Ename, QStringLiteral("docs"));
         Click(wizard.Bmeta);
     });
-    EditProfileCommand(Context());
+    Run(EditProfileCommand);
     EXPECT_EQ(Items(), "Docs;/a;/b;1\r\nMusic;/m;/n;2\r\ndocs;/p;/q;3\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
 
@@ -261,7 +257,7 @@ TEST_F(ProfileCommands, EditOntoAnotherNameIsAcceptedAndLaterEditsTakeTheFirstOf
             EXPECT_EQ(wizard.Edit1->text(), QStringLiteral("1"));
             FinishUnchanged(wizard);
         });
-        EditProfileCommand(Context());
+        Run(EditProfileCommand);
         EXPECT_EQ(Items(), "Music;/m;/n;2\r\ndocs;/p;/q;3\r\nDocs;/a;/b;1\r\n") << "item " << item;
     }
 }
@@ -287,7 +283,7 @@ TEST_F(ProfileCommands, EditInAFileLongerThanTheTableKeepsTheProfileWhereItLoads
         WalkToNamePage(wizard, QStringLiteral("/s5"), QStringLiteral("/elsewhere"));
         Click(wizard.Bmeta);
     });
-    EditProfileCommand(Context());
+    Run(EditProfileCommand);
     std::string expected = Lines(1, 4) + "P5;/s5;/elsewhere;60\r\n" + Lines(6, 120);
     EXPECT_EQ(Items(), expected);
     EXPECT_EQ(count, MaxProfiles);
@@ -298,7 +294,7 @@ TEST_F(ProfileCommands, AFieldSeparatorNeverReachesTheList)
 {
     WriteItems("");
     Load();
-    MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+    TestSeams::SetNextAnswer(QMessageBox::Ok);
     TfolderSelect::AnswerNextWithFolder("/data/with;separator");
     WhenWizardOpens([](TWizard& wizard) {
         Click(wizard.Bmeta);
@@ -313,7 +309,7 @@ TEST_F(ProfileCommands, AFieldSeparatorNeverReachesTheList)
         TypeInto(wizard.Ename, QStringLiteral("a;b"));
         Click(wizard.Bmeta);
     });
-    NewProfileCommand(Context());
+    Run(NewProfileCommand);
     EXPECT_EQ(Items(), "ab;/typedsource;/dest;30\r\n");
-    EXPECT_EQ(MessageBoxes::History().size(), 1u);
+    EXPECT_EQ(TestSeams::BoxHistory().size(), 1u);
 }

@@ -3,7 +3,7 @@
 #include "folderSelectfrm/FolderTreeModel.h"
 #include "folderSelectfrm/TfolderSelect.h"
 #include "platform/Error.h"
-#include "widgets/MessageBoxes.h"
+#include "TestSeams.h"
 #include "wizardfrm/TWizard.h"
 
 #include <QLineEdit>
@@ -47,7 +47,7 @@ TEST_F(WizardBrowse, OkPutsThePickedFolderIntoTheMatchingEdit)
     Click(wizard.BrowseBtn2);
     EXPECT_EQ(wizard.Edestination->text(), QStringLiteral("/media/usb"));
     EXPECT_EQ(Bytes(wizard.Esource->text()), "/home/ana/Έγγραφα");
-    EXPECT_EQ(PickersAlive(wizard), 0);
+    EXPECT_TRUE(WaitFor([&] { return PickersAlive(wizard) == 0; }));
 }
 
 TEST_F(WizardBrowse, CancelLeavesTheEditAndOkWithNothingSelectedEmptiesIt)
@@ -68,15 +68,15 @@ TEST_F(WizardBrowse, AFolderWhosePathCannotBeStoredIsRefusedWithAMessage)
     TWizard wizard({text, result});
     OpenOnSourcePage(wizard);
     for (const std::string folder : {"/data/a;b", "/data/two\nlines", "/data/cr\rhere"}) {
-        MessageBoxes::ClearHistory();
-        MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+        TestSeams::ClearBoxHistory();
+        TestSeams::SetNextAnswer(QMessageBox::Ok);
         TfolderSelect::AnswerNextWithFolder(folder);
         Click(wizard.BrowseBtn);
         EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/before/source"));
-        ASSERT_EQ(MessageBoxes::History().size(), 1u);
-        EXPECT_EQ(MessageBoxes::History()[0].text, FormatMessage(UnusableFolderMessage, folder));
-        EXPECT_NE(MessageBoxes::History()[0].text.find(folder), std::string::npos);
-        EXPECT_EQ(MessageBoxes::History()[0].text.rfind("Ο φάκελος ", 0), 0u) << "in the interface's Greek";
+        ASSERT_EQ(TestSeams::BoxHistory().size(), 1u);
+        EXPECT_EQ(TestSeams::BoxHistory()[0].text, FormatMessage(UnusableFolderMessage, folder));
+        EXPECT_NE(TestSeams::BoxHistory()[0].text.find(folder), std::string::npos);
+        EXPECT_EQ(TestSeams::BoxHistory()[0].text.rfind("Ο φάκελος ", 0), 0u) << "in the interface's Greek";
     }
 }
 
@@ -101,9 +101,9 @@ TEST_F(WizardBrowse, EachBrowseOpensAFreshCollapsedPickerOwnedByTheWizardAndCanc
             Click(picker.dxButton3);
         });
         Click(wizard.BrowseBtn);
+        EXPECT_TRUE(WaitFor([&] { return PickersAlive(wizard) == 0; })) << "the picker is destroyed after use";
         EXPECT_TRUE(driven);
         EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/before/source"));
-        EXPECT_EQ(PickersAlive(wizard), 0) << "the picker is destroyed after use";
     }
 }
 
@@ -113,6 +113,7 @@ TEST_F(WizardBrowse, OkInTheRealPickerWithNothingSelectedEmptiesTheEdit)
     OpenOnSourcePage(wizard);
     WhenPickerOpens([](TfolderSelect& picker) { Click(picker.Bmeta); });
     Click(wizard.BrowseBtn);
+    ASSERT_TRUE(WaitFor([&] { return PickersAlive(wizard) == 0; }));
     EXPECT_EQ(wizard.Esource->text(), QString());
 }
 
@@ -136,6 +137,7 @@ TEST_F(WizardBrowse, TheRealPickerReturnsARealFolderChosenInItsTree)
         Click(picker.Bmeta);
     });
     Click(wizard.BrowseBtn2);
+    ASSERT_TRUE(WaitFor([&] { return PickersAlive(wizard) == 0; }));
     EXPECT_EQ(Bytes(wizard.Edestination->text()), chosen);
     EXPECT_EQ(wizard.SelectedFolder, chosen);
     EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/before/source"));

@@ -155,18 +155,3 @@ TEST_F(WizardFinish, TheEditsNeverHoldAFieldSeparatorOrALineBreak)
     QTest::keyClick(wizard.Ename, Qt::Key_X);
     EXPECT_EQ(wizard.Ename->text(), QStringLiteral("axb"));
 }
-
-TEST_F(WizardFinish, EachWizardRegistersItselfAsTheOpenOneForItsLife)
-{
-    EXPECT_EQ(OpenWizard(), nullptr);
-    {
-        TWizard outer({text, result});
-        EXPECT_EQ(OpenWizard(), static_cast<FolderChoiceHolder*>(&outer));
-        {
-            TWizard inner({text, result});
-            EXPECT_EQ(OpenWizard(), static_cast<FolderChoiceHolder*>(&inner));
-        }
-        EXPECT_EQ(OpenWizard(), static_cast<FolderChoiceHolder*>(&outer));
-    }
-    EXPECT_EQ(OpenWizard(), nullptr);
-}

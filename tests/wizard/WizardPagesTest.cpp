@@ -1,6 +1,6 @@
 #include "WizardTestSupport.h"
 
-#include "widgets/MessageBoxes.h"
+#include "TestSeams.h"
 #include "wizardfrm/TWizard.h"
 
 #include <QGroupBox>
@@ -240,20 +240,20 @@ TEST_F(WizardPages, NextOnTheSourcePageNeedsANonEmptySource)
     wizard.BmetaClick();
     ASSERT_EQ(wizard.WizardPage, 1);
 
-    MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+    TestSeams::SetNextAnswer(QMessageBox::Ok);
     wizard.BmetaClick();
     EXPECT_EQ(wizard.WizardPage, 1);
     ExpectPage(wizard, SourcePage, "empty source");
-    ASSERT_EQ(MessageBoxes::History().size(), 1u);
-    EXPECT_EQ(MessageBoxes::History()[0].text, "Wizard7");
-    EXPECT_EQ(MessageBoxes::History()[0].buttons, QMessageBox::Ok);
+    ASSERT_EQ(TestSeams::BoxHistory().size(), 1u);
+    EXPECT_EQ(TestSeams::BoxHistory()[0].text, "Wizard7");
+    EXPECT_EQ(TestSeams::BoxHistory()[0].buttons, QMessageBox::Ok);
 
     // Only emptiness is tested: one blank is a source.
     wizard.Esource->setText(QStringLiteral(" "));
     wizard.BmetaClick();
     EXPECT_EQ(wizard.WizardPage, 2);
     ExpectPage(wizard, DestinationPage, "blank source");
-    EXPECT_EQ(MessageBoxes::History().size(), 1u);
+    EXPECT_EQ(TestSeams::BoxHistory().size(), 1u);
 }
 
 TEST_F(WizardPages, NextOnTheDestinationPageNeedsANonEmptyDestination)
@@ -264,12 +264,12 @@ TEST_F(WizardPages, NextOnTheDestinationPageNeedsANonEmptyDestination)
     wizard.BmetaClick();
     ASSERT_EQ(wizard.WizardPage, 2);
 
-    MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+    TestSeams::SetNextAnswer(QMessageBox::Ok);
     wizard.BmetaClick();
     EXPECT_EQ(wizard.WizardPage, 2);
     ExpectPage(wizard, DestinationPage, "empty destination");
-    ASSERT_EQ(MessageBoxes::History().size(), 1u);
-    EXPECT_EQ(MessageBoxes::History()[0].text, "Wizard8");
+    ASSERT_EQ(TestSeams::BoxHistory().size(), 1u);
+    EXPECT_EQ(TestSeams::BoxHistory()[0].text, "Wizard8");
 
     wizard.Edestination->setText(QStringLiteral("/backup"));
     wizard.BmetaClick();

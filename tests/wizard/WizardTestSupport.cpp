@@ -3,7 +3,7 @@
 #include "folderSelectfrm/TfolderSelect.h"
 #include "platform/ExeFolder.h"
 #include "profiles/Profiles.h"
-#include "widgets/MessageBoxes.h"
+#include "TestSeams.h"
 #include "wizardfrm/TWizard.h"
 
 #include <QApplication>
@@ -35,22 +35,10 @@ std::optional<std::string> FakeProfileList::SelectedCaption() const
     return std::nullopt;
 }
 
-bool RecordingDialogs::Confirm(const std::string& question)
-{
-    messages.push_back(question);
-    return false;
-}
-
-bool RecordingDialogs::AskInformation(const std::string& question)
-{
-    messages.push_back(question);
-    return false;
-}
-
 void WizardTestBase::SetUp()
 {
     platform::SetExeFolderForTesting(exeFolder.path());
-    MessageBoxes::ClearHistory();
+    TestSeams::ClearBoxHistory();
     TfolderSelect::ClearAnswers();
 }
 
@@ -58,7 +46,7 @@ void WizardTestBase::TearDown()
 {
     CloseModalWindows();
     EXPECT_EQ(TfolderSelect::QueuedAnswerCount(), 0) << "a queued picker answer was never used";
-    MessageBoxes::ClearHistory();
+    TestSeams::ClearBoxHistory();
     TfolderSelect::ClearAnswers();
 }
 
@@ -75,6 +63,12 @@ void ProfileCommandsTestBase::WriteItems(const std::string& bytes)
 std::string ProfileCommandsTestBase::Items() const
 {
     return ReadFileBytes(ItemsFile());
+}
+
+void ProfileCommandsTestBase::Run(void (*command)(const ProfileCommandContext&))
+{
+    command(Context());
+    EXPECT_TRUE(WaitFor([] { return OpenWizard() == nullptr; }, 20000)) << "the wizard never closed";
 }
 
 void ProfileCommandsTestBase::Load()
@@ -115,6 +109,14 @@ void WhenWizardOpens(std::function<void(TWizard&)> drive)
 void WhenPickerOpens(std::function<void(TfolderSelect&)> drive)
 {
     WhenModalOpens<TfolderSelect>(std::move(drive));
+}
+
+TWizard* OpenWizard()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* wizard = qobject_cast<TWizard*>(window); wizard && wizard->isVisible())
+            return wizard;
+    return nullptr;
 }
 
 void CloseModalWindows()

@@ -40,8 +40,8 @@ public:
 class RecordingDialogs : public UserDialogs {
 public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    bool Confirm(const std::string& question) override;
-    bool AskInformation(const std::string& question) override;
+    void Confirm(const std::string& question, std::function<void()>) override { messages.push_back(question); }
+    void AskInformation(const std::string& question, std::function<void()>) override { messages.push_back(question); }
     void ShowError(const std::string& message) override { errors.push_back(message); }
 
     std::vector<std::string> messages;
@@ -67,6 +67,8 @@ protected:
     std::string Items() const;
     void Load(); // LoadProfiles, as the main window does at start-up
     std::string ItemsFile() const { return exeFolder / "Items.txt"; }
+    // Runs command and the event loop until the wizard it opened has closed and been handled.
+    void Run(void (*command)(const ProfileCommandContext&));
 
     ProfileSlots table;
     int32_t count = 0;
@@ -80,6 +82,9 @@ void WhenWizardOpens(std::function<void(TWizard&)> drive);
 
 // Same for the folder picker.
 void WhenPickerOpens(std::function<void(TfolderSelect&)> drive);
+
+// The wizard that is open, if any.
+TWizard* OpenWizard();
 
 // Closes every modal window that is still open, so that a failed test never hangs the run.
 void CloseModalWindows();
