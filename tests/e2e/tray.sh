@@ -4,7 +4,9 @@
 # the title bar hides it again while the program and the icon stay; the right button opens the
 # tray menu, whose middle item opens the about box centred on the screen; while the about box is
 # open, a double click on the icon shows the window and the right button opens the menu again,
-# whose last item, Exit, closes the box, ends the program, and the icon goes away.
+# whose last item, Exit, closes the box, ends the program, and the icon goes away. Started again
+# with a profile that copies a large file at once, the about box opened from the tray menu during
+# the copy leaves the copy going: its part file grows while the box is open.
 #   tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=tray
 # shellcheck source=tests/e2e/lib.sh
@@ -103,4 +105,31 @@ e2e_expect_program_end 5
 e2e_rest_pointer
 e2e_wait_for 5 "the tray to look empty after Exit" e2e_tray_empty "$E2E_WORK/tray-empty.png"
 e2e_shot "after-exit" >/dev/null
+
+# --- An about box left open does not halt a run: the copy's part file grows while it is open -------
+big_source="$E2E_WORK/big-source"
+big_destination="$E2E_WORK/big-destination"
+mkdir -p "$big_source" "$big_destination"
+head -c 1536M /dev/zero >"$big_source/big.bin"
+printf 'Big;%s;%s;0\r\n' "$big_source" "$big_destination" >"$E2E_APP/Items.txt"
+part_bytes() { find "$big_destination" -type f -name '*dupliqa-part*' -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
+copy_begun() { (($(part_bytes) > 0)); }
+e2e_start_program
+pid=$E2E_APP_PID
+e2e_wait_for 10 "the tray icon of the second start" e2e_tray_icon_window "$pid"
+read -r icon_x icon_y icon_w icon_h < <(e2e_geometry "$(e2e_tray_icon_window "$pid")")
+icon_cx=$((icon_x + icon_w / 2))
+icon_cy=$((icon_y + icon_h / 2))
+e2e_wait_for 20 "the scheduled copy of the large file to begin" copy_begun
+open_tray_menu
+e2e_click $((mx + mw / 2)) $((my + mh / 2))                  # information
+e2e_wait_for 10 "the about box \"Info\" during the copy" e2e_window_titled "$pid" "Info"
+open_at=$(part_bytes)
+copy_goes_on() { (($(part_bytes) > open_at)); }
+e2e_wait_for 10 "the part file to grow past $open_at bytes while the about box is open" copy_goes_on
+e2e_window_titled "$pid" "Info" >/dev/null || e2e_fail "the about box closed by itself during the copy"
+e2e_log "part file: $open_at bytes as the about box opened, $(part_bytes) bytes while it stays open"
+e2e_shot "about-box-during-copy" >/dev/null
+kill -TERM "$pid"
+e2e_expect_program_end 10
 e2e_log "PASS"
