@@ -10,7 +10,6 @@
 #include "widgets/StatusPanels.h"
 #include "widgets/WindowFrame.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>

@@ -26,7 +26,6 @@ public:
     FixedPanelBar(const std::vector<int>& widths, QWidget* parent = nullptr);
 
     StatusPanel* Panel(size_t index) const { return m_panels.at(index); }
-    size_t PanelCount() const { return m_panels.size(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
