@@ -1,6 +1,7 @@
 #include "folderSelectfrm/TfolderSelect.h"
 
 #include "widgets/FormBuilding.h"
+#include "folderSelectfrm/FocusWithoutSelectionLook.h"
 #include "folderSelectfrm/FolderTreeModel.h"
 #include "platform/HomeFolder.h"
 
@@ -74,6 +75,7 @@ void TfolderSelect::CreateFolderTree()
     ShellTreeView1->setIndentation(19);
     ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ShellTreeView1->setItemDelegate(new FocusWithoutSelectionLook(ShellTreeView1));
     QPalette white = ShellTreeView1->palette();
     white.setColor(QPalette::Base, Qt::white);
     ShellTreeView1->setPalette(white);

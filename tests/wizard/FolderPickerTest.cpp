@@ -6,6 +6,7 @@
 #include "wizardfrm/TWizard.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -125,6 +126,22 @@ TEST_F(FolderPicker, TheTreeStartsCollapsedAtHomeThenTheRootWithFolderIconsOnWhi
     EXPECT_EQ(tree.indentation(), 19);
     EXPECT_EQ(tree.palette().color(QPalette::Base), QColor(Qt::white));
     EXPECT_TRUE(tree.isHeaderHidden());
+
+    // The first row takes the focus but is not selected: it shows a dotted outline, never a frame
+    // that reads as a selection.
+    picker.show();
+    tree.setFocus();
+    ASSERT_TRUE(WaitFor([&] { return tree.hasFocus() && tree.currentIndex().isValid(); }));
+    ASSERT_TRUE(tree.selectionModel()->selectedRows().isEmpty());
+    const QImage row = tree.viewport()->grab(tree.visualRect(tree.currentIndex())).toImage();
+    const QColor base = tree.palette().color(QPalette::Base);
+    int dots = 0, joined = 0;
+    for (int x = 1; x < row.width(); ++x) {
+        const bool dot = row.pixelColor(x, 0) != base;
+        dots += dot;
+        joined += dot && row.pixelColor(x - 1, 0) != base;
+    }
+    EXPECT_TRUE(dots > 0 && joined < dots / 4) << dots << " marks on the top edge, " << joined << " of them joined";
 }
 
 TEST_F(FolderPicker, ShowsFoldersOnlyAndNoHiddenOnes)
