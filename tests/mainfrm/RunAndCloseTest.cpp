@@ -2,6 +2,7 @@
 #include "widgets/TrayDoubleClick.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMessageBox>
@@ -146,6 +147,18 @@ TEST_F(MainWindowTest, TheDeleteQuestionWaitsWhileTimersTickAndItsYesDeletes)
     EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "A;/a;/b;1\r\nB;/c;/d;2\r\n") << "nothing before the answer";
     QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
     EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "B;/c;/d;2\r\n");
+}
+
+TEST_F(MainWindowTest, ADoubleClickOnTheIconBringsBackAMinimisedWizard)
+{
+    TMain& main = Start();
+    main.ToolButton8->click(); // New returns with its wizard open
+    auto* wizard = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(wizard, nullptr);
+    wizard->showMinimized();
+    main.NormIconDblClick(main.NormIcon);
+    EXPECT_FALSE(wizard->isMinimized());
+    wizard->reject();
 }
 
 TEST_F(MainWindowTest, AnErrorInAHandlerIsShownAndTheProgramGoesOn)
