@@ -12,17 +12,8 @@
 #include <QPushButton>
 #include <QTreeView>
 
-#include <deque>
-#include <optional>
 
 namespace {
-
-// A queued answer of the test seam: a folder for OK, nothing for Cancel.
-std::deque<std::optional<std::string>>& QueuedAnswers()
-{
-    static std::deque<std::optional<std::string>> answers;
-    return answers;
-}
 
 // The top items of the tree: the user's own folders first, then everything else.
 std::vector<std::string> TreeRoots()
@@ -34,6 +25,8 @@ std::vector<std::string> TreeRoots()
 }
 
 } // namespace
+
+std::deque<std::optional<std::string>> TfolderSelect::s_rehearsedAnswers;
 
 TfolderSelect::TfolderSelect(const UiText& text, QWidget* parent)
     : DialogWithoutDefaultButtons(parent), m_text(text)
@@ -148,36 +141,16 @@ void TfolderSelect::dxButton3Click()
 
 void TfolderSelect::Open()
 {
-    if (QueuedAnswers().empty()) {
+    if (s_rehearsedAnswers.empty()) {
         open();
         return;
     }
-    const std::optional<std::string> answer = QueuedAnswers().front();
-    QueuedAnswers().pop_front();
+    const std::optional<std::string> answer = s_rehearsedAnswers.front();
+    s_rehearsedAnswers.pop_front();
     if (!answer) {
         done(Rejected);
         return;
     }
     m_chosen = *answer;
     done(Accepted);
-}
-
-void TfolderSelect::AnswerNextWithFolder(const std::string& folder)
-{
-    QueuedAnswers().push_back(folder);
-}
-
-void TfolderSelect::AnswerNextWithCancel()
-{
-    QueuedAnswers().push_back(std::nullopt);
-}
-
-void TfolderSelect::ClearAnswers()
-{
-    QueuedAnswers().clear();
-}
-
-int TfolderSelect::QueuedAnswerCount()
-{
-    return static_cast<int>(QueuedAnswers().size());
 }

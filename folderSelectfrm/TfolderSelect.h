@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QSize>
 
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -38,15 +39,9 @@ public:
     const std::string& ChosenFolder() const { return m_chosen; }
 
     // Shows the picker modal to its parent's window and returns at once, unless a test queued
-    // an answer for it: then it finishes with that answer without showing anything.
+    // an answer for it: then it finishes with that answer without showing anything, an OK
+    // answer choosing its folder exactly as the OK button does.
     void Open();
-
-    // Test seam: the next Open() gives this answer at once. An OK answer chooses its folder
-    // exactly as the OK button does.
-    static void AnswerNextWithFolder(const std::string& folder);
-    static void AnswerNextWithCancel();
-    static void ClearAnswers();
-    static int QueuedAnswerCount();
 
     // The picker's size with its window frame, as the window system draws it.
     static constexpr QSize OuterSize {297, 355};
@@ -61,6 +56,10 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    friend struct TestSeams;
+    // Answers queued by tests alone: a folder for OK, nothing for Cancel.
+    static std::deque<std::optional<std::string>> s_rehearsedAnswers;
+
     void CreateWindow();
     void FitOuterSize();
     void CreateFolderTree();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "folderSelectfrm/TfolderSelect.h"
 #include "widgets/MessageBoxRehearsal.h"
 #include "widgets/MessageBoxes.h"
 
+#include <string>
 #include <vector>
 
 // The hooks that tests have into the widgets; the program has no way to reach them.
@@ -18,6 +20,12 @@ struct TestSeams {
     }
     static void SetUnattendedBoxes(bool unattended) { Boxes().unattended = unattended; }
 
+    // The next folder picker gives this answer as it opens, without showing anything.
+    static void AnswerNextPickerWithFolder(const std::string& folder) { Pickers().push_back(folder); }
+    static void AnswerNextPickerWithCancel() { Pickers().push_back(std::nullopt); }
+    static void ClearPickerAnswers() { Pickers().clear(); }
+    static int QueuedPickerAnswerCount() { return static_cast<int>(Pickers().size()); }
+
 private:
     static MessageBoxRehearsal& Boxes()
     {
@@ -25,4 +33,5 @@ private:
         MessageBoxes::s_rehearsal = &rehearsal;
         return rehearsal;
     }
+    static std::deque<std::optional<std::string>>& Pickers() { return TfolderSelect::s_rehearsedAnswers; }
 };

@@ -1,4 +1,5 @@
 #include "WizardTestSupport.h"
+#include "TestSeams.h"
 
 #include "folderSelectfrm/FolderTreeModel.h"
 #include "folderSelectfrm/TfolderSelect.h"
@@ -270,8 +271,8 @@ TEST_F(FolderPicker, EnterAndEscapePressNothing)
 
 TEST_F(FolderPicker, AQueuedAnswerActsAsTheButtonsWouldWithoutShowing)
 {
-    TfolderSelect::AnswerNextWithFolder("/srv/data");
-    TfolderSelect::AnswerNextWithCancel();
+    TestSeams::AnswerNextPickerWithFolder("/srv/data");
+    TestSeams::AnswerNextPickerWithCancel();
     {
         TfolderSelect picker(text);
         picker.Open();
@@ -285,5 +286,5 @@ TEST_F(FolderPicker, AQueuedAnswerActsAsTheButtonsWouldWithoutShowing)
         EXPECT_EQ(picker.result(), QDialog::Rejected);
         EXPECT_EQ(picker.ChosenFolder(), "");
     }
-    EXPECT_EQ(TfolderSelect::QueuedAnswerCount(), 0);
+    EXPECT_EQ(TestSeams::QueuedPickerAnswerCount(), 0);
 }

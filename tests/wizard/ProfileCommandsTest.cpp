@@ -295,7 +295,7 @@ TEST_F(ProfileCommands, AFieldSeparatorNeverReachesTheList)
     WriteItems("");
     Load();
     TestSeams::SetNextAnswer(QMessageBox::Ok);
-    TfolderSelect::AnswerNextWithFolder("/data/with;separator");
+    TestSeams::AnswerNextPickerWithFolder("/data/with;separator");
     WhenWizardOpens([](TWizard& wizard) {
         Click(wizard.Bmeta);
         TypeInto(wizard.Esource, QStringLiteral("/typed;source"));

@@ -37,13 +37,13 @@ TEST_F(WizardBrowse, OkPutsThePickedFolderIntoTheMatchingEdit)
 {
     TWizard wizard({text, result});
     OpenOnSourcePage(wizard);
-    TfolderSelect::AnswerNextWithFolder("/home/ana/Έγγραφα");
+    TestSeams::AnswerNextPickerWithFolder("/home/ana/Έγγραφα");
     Click(wizard.BrowseBtn);
     EXPECT_EQ(Bytes(wizard.Esource->text()), "/home/ana/Έγγραφα");
     EXPECT_EQ(wizard.Edestination->text(), QStringLiteral("/before/destination"));
 
     Click(wizard.Bmeta);
-    TfolderSelect::AnswerNextWithFolder("/media/usb");
+    TestSeams::AnswerNextPickerWithFolder("/media/usb");
     Click(wizard.BrowseBtn2);
     EXPECT_EQ(wizard.Edestination->text(), QStringLiteral("/media/usb"));
     EXPECT_EQ(Bytes(wizard.Esource->text()), "/home/ana/Έγγραφα");
@@ -54,11 +54,11 @@ TEST_F(WizardBrowse, CancelLeavesTheEditAndOkWithNothingSelectedEmptiesIt)
 {
     TWizard wizard({text, result});
     OpenOnSourcePage(wizard);
-    TfolderSelect::AnswerNextWithCancel();
+    TestSeams::AnswerNextPickerWithCancel();
     Click(wizard.BrowseBtn);
     EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/before/source"));
 
-    TfolderSelect::AnswerNextWithFolder("");
+    TestSeams::AnswerNextPickerWithFolder("");
     Click(wizard.BrowseBtn);
     EXPECT_EQ(wizard.Esource->text(), QString());
 }
@@ -70,7 +70,7 @@ TEST_F(WizardBrowse, AFolderWhosePathCannotBeStoredIsRefusedWithAMessage)
     for (const std::string folder : {"/data/a;b", "/data/two\nlines", "/data/cr\rhere"}) {
         TestSeams::ClearBoxHistory();
         TestSeams::SetNextAnswer(QMessageBox::Ok);
-        TfolderSelect::AnswerNextWithFolder(folder);
+        TestSeams::AnswerNextPickerWithFolder(folder);
         Click(wizard.BrowseBtn);
         EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/before/source"));
         ASSERT_EQ(TestSeams::BoxHistory().size(), 1u);

@@ -39,15 +39,15 @@ void WizardTestBase::SetUp()
 {
     platform::SetExeFolderForTesting(exeFolder.path());
     TestSeams::ClearBoxHistory();
-    TfolderSelect::ClearAnswers();
+    TestSeams::ClearPickerAnswers();
 }
 
 void WizardTestBase::TearDown()
 {
     CloseModalWindows();
-    EXPECT_EQ(TfolderSelect::QueuedAnswerCount(), 0) << "a queued picker answer was never used";
+    EXPECT_EQ(TestSeams::QueuedPickerAnswerCount(), 0) << "a queued picker answer was never used";
     TestSeams::ClearBoxHistory();
-    TfolderSelect::ClearAnswers();
+    TestSeams::ClearPickerAnswers();
 }
 
 ProfileCommandContext ProfileCommandsTestBase::Context()
