@@ -2,7 +2,8 @@
 # Without a system tray, with the real program under Xvfb: the main window shows itself at
 # start-up, since a hidden window could never be reached; the program keeps running, and the
 # close request of the title bar leaves the window reachable (never withdrawn) and the program
-# running. When a tray turns up later, the icon is added to it, and its Exit ends the program.
+# running. When a tray turns up later, the icon is added to it; when it goes away while the window
+# is hidden, the window shows; a new tray gets the icon again, and its Exit ends the program.
 #   no_tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=no-tray
 # shellcheck source=tests/e2e/lib.sh
@@ -36,6 +37,15 @@ e2e_start_trayer
 e2e_wait_for 15 "the icon to be added to a tray that appeared after start-up" e2e_tray_icon_window "$pid"
 e2e_viewable "$main" || e2e_fail "the window went away when the tray appeared"
 e2e_shot "icon-added-later" >/dev/null
+
+# A tray that goes away while the window is hidden shows the window; the next tray gets the icon.
+e2e_send_close "$main"
+e2e_wait_for 5 "the window to hide into the tray" e2e_no_visible_toplevel "$pid"
+e2e_stop_process "$E2E_TRAYER_PID"
+E2E_TRAYER_PID=""
+e2e_wait_for 15 "the hidden window to show when the tray went away" e2e_viewable "$main"
+e2e_start_trayer
+e2e_wait_for 15 "the icon to come back with a new tray" e2e_tray_icon_window "$pid"
 icon="$(e2e_tray_icon_window "$pid")"
 read -r icon_x icon_y icon_w icon_h < <(e2e_geometry "$icon")
 before="$(e2e_visible_toplevels "$pid" | tr '\n' ' ')"
