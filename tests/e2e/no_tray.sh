@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Without a system tray, with the real program under Xvfb: the main window shows itself at
-# start-up, since a hidden window could never be reached; the program keeps running, and the
-# close request of the title bar leaves the window reachable (never withdrawn) and the program
-# running. When a tray turns up later, the icon is added to it; when it goes away while the window
-# is hidden, the window shows; a new tray gets the icon again, and its Exit ends the program.
+# Without a system tray, with the real program under Xvfb: a killed program never stops the next
+# start; the main window shows itself at start-up, since a hidden window could never be reached;
+# the program keeps running, and the close request of the title bar leaves the window reachable
+# (never withdrawn) and the program running. When a tray turns up later, the icon is added to it;
+# when it goes away while the window is hidden, the window shows; a new tray gets the icon again,
+# and its Exit ends the program.
 #   no_tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=no-tray
 # shellcheck source=tests/e2e/lib.sh
@@ -14,6 +15,12 @@ e2e_init "$2"
 e2e_copy_program "$1"
 e2e_start_xvfb
 e2e_rest_pointer
+
+# A program that was killed leaves nothing behind that stops the next start.
+e2e_start_program
+e2e_wait_for 10 "the main window of a start that is then killed" e2e_main_window "$E2E_APP_PID"
+kill -KILL "$E2E_APP_PID"
+wait "$E2E_APP_PID" 2>/dev/null || true
 
 e2e_start_program
 pid=$E2E_APP_PID
