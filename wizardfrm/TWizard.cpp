@@ -92,8 +92,9 @@ void TWizard::BmetaClick()
 
 void TWizard::Finish()
 {
-    // The edits already refuse the characters that would break a line of Items.txt; reading them
-    // through the same filter keeps that true for text that reached an edit any other way.
+    // The edits drop the characters that would break a line of Items.txt, and a folder holding a
+    // ";" is refused when its page is left; reading them through the same filter keeps that true
+    // for text that reached an edit any other way.
     m_result.WizSource = SystemText(WithoutFieldBreaks(Esource->text()));
     m_result.WizDestination = SystemText(WithoutFieldBreaks(Edestination->text()));
     m_result.WizName = SystemText(WithoutFieldBreaks(Ename->text()));
