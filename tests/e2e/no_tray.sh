@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Without a system tray, with the real program under Xvfb: a killed program never stops the next
-# start; the main window shows itself at start-up, since a hidden window could never be reached;
-# the program keeps running, and the close request of the title bar leaves the window reachable
-# (never withdrawn) and the program running. When a tray turns up later, the icon is added to it;
-# when it goes away while the window is hidden, the window shows; a new tray gets the icon again,
-# and its Exit ends the program.
+# start, and a program in another folder runs beside it; the main window shows itself at start-up,
+# since a hidden window could never be reached; the program keeps running, and the close request
+# of the title bar leaves the window reachable (never withdrawn) and the program running. When a
+# tray turns up later, the icon is added to it; when it goes away while the window is hidden, the
+# window shows; a new tray gets the icon again, and its Exit ends the program.
 #   no_tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=no-tray
 # shellcheck source=tests/e2e/lib.sh
@@ -32,6 +32,15 @@ window_still_there() {
     e2e_program_running && e2e_viewable "$main"
 }
 e2e_holds 3 "without a tray the window went away or the program ended after start-up" window_still_there
+
+# A program in another folder has files of its own and runs beside this one.
+mkdir -p "$E2E_WORK/other"
+cp "$E2E_APP/Dupliqa" "$E2E_WORK/other/Dupliqa"
+(cd "$E2E_WORK/cwd" && exec "$E2E_WORK/other/Dupliqa") >>"$E2E_WORK/app.log" 2>&1 &
+other=$!
+e2e_wait_for 10 "the window of a program started from another folder" e2e_main_window "$other"
+e2e_stop_process "$other"
+window_still_there || e2e_fail "a program in another folder ended this one or hid its window"
 [[ -s $E2E_APP/Dupliqa.ini && -s $E2E_APP/English.Lang ]] || e2e_fail "the settings or language file is missing"
 
 # The close button may only minimise here; with no window manager to iconify it, it stays viewable.
