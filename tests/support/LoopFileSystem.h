@@ -13,6 +13,8 @@
 //
 // Where the machine cannot mount it (not root, no /dev/fuse, no free loop device, a tool missing, the
 // driver refusing), mounted() is false and reason() says why, for GTEST_SKIP().
+//
+// The FUSE drivers take the test's time zone (TZ) at the moment they mount: FAT keeps local times in it.
 class LoopFileSystem {
 public:
     enum class Kind { Ext4, ExFat, Fat };
