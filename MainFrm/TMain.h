@@ -146,7 +146,7 @@ private:
     void hideToTray();
     void quitProgram();
     void closeOpenDialogs();
-    void retryTrayIcon();
+    void watchTray();
     void connectHandler(QAction* action, void (TMain::*handler)(QObject*));
     void connectHandler(QToolButton* button, void (TMain::*handler)(QObject*));
     // Runs a handler; an error that escapes it is shown in the standard error box.
@@ -165,6 +165,6 @@ private:
     int m_pendingGaugePosition = -1;
     QElapsedTimer m_sinceLastPump;
     QElapsedTimer m_sinceLastPaint;
-    QTimer* m_trayRetry = nullptr;
+    QTimer* m_trayWatch = nullptr;
     QAction* m_gaugeAction = nullptr;
 };

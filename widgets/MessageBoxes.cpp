@@ -36,6 +36,25 @@ std::optional<QMessageBox::StandardButton> RehearsedAnswer(MessageBoxRehearsal* 
     return std::nullopt;
 }
 
+// A box wraps its text at blanks and after "/" only, so a question about a long profile name
+// without either would run past the screen's edge. A zero-width space every so many characters of
+// such a run lets the line break there.
+QString QuestionText(const std::string& text)
+{
+    constexpr int LongestUnbroken = 30;
+    QString breakable;
+    int run = 0;
+    for (QChar c : QString::fromLocal8Bit(text)) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestUnbroken) {
+            breakable += QChar(0x200B);
+            run = 1;
+        }
+        breakable += c;
+    }
+    return breakable;
+}
+
 void Record(MessageBoxRehearsal* rehearsal, const MessageBoxRehearsal::Shown& shown)
 {
     if (rehearsal)
@@ -62,7 +81,7 @@ void Ask(QWidget* parent, MessageBoxRehearsal* rehearsal, const QString& title, 
             RunAnswer(parent, onYes);
         return;
     }
-    auto* box = new QMessageBox(icon, title, QString::fromLocal8Bit(text), buttons, parent);
+    auto* box = new QMessageBox(icon, title, QuestionText(text), buttons, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     // Our boxes take the words of the program's own texts; Yes and No carry their accelerators.

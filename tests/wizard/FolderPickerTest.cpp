@@ -6,6 +6,7 @@
 #include "platform/HomeFolder.h"
 #include "wizardfrm/TWizard.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -258,7 +259,7 @@ TEST_F(FolderPicker, EnterAndEscapePressNothing)
                                 static_cast<QWidget*>(&picker)})
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
                 QTest::keyClick(target, key);
-        QTest::qWait(50);
+        QCoreApplication::processEvents(); // handles what the keys queued
         EXPECT_TRUE(picker.isVisible());
         checked = true;
         Click(picker.dxButton3);

@@ -74,7 +74,7 @@ TEST_F(WizardBrowse, AFolderWhosePathCannotBeStoredIsRefusedWithAMessage)
         Click(wizard.BrowseBtn);
         EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/before/source"));
         ASSERT_EQ(TestSeams::BoxHistory().size(), 1u);
-        EXPECT_EQ(TestSeams::BoxHistory()[0].text, FormatMessage(UnusableFolderMessage, folder));
+        EXPECT_EQ(TestSeams::BoxHistory()[0].text, FormatMessage(text[UiKey::Mfoldersemicolon], folder));
         EXPECT_NE(TestSeams::BoxHistory()[0].text.find(folder), std::string::npos);
         EXPECT_EQ(TestSeams::BoxHistory()[0].text.rfind("Ο φάκελος ", 0), 0u) << "in the interface's Greek";
     }
