@@ -27,10 +27,12 @@ struct Counts {
 
 constexpr unsigned Wanted = STATX_TYPE | STATX_SIZE | STATX_MTIME;
 
+// A copy may keep its time to the whole second, or to two seconds where it went through a DOS
+// time stamp, so the times agree when they lie within two seconds of each other.
 bool SameFile(const struct statx& source, const struct statx& copy)
 {
-    return source.stx_size == copy.stx_size && source.stx_mtime.tv_sec == copy.stx_mtime.tv_sec
-        && source.stx_mtime.tv_nsec == copy.stx_mtime.tv_nsec;
+    const long long apart = static_cast<long long>(source.stx_mtime.tv_sec) - copy.stx_mtime.tv_sec;
+    return source.stx_size == copy.stx_size && apart <= 2 && apart >= -2;
 }
 
 // source is open for reading, copy is a path-only handle (or -1 where the copy's folder is missing).
