@@ -7,7 +7,7 @@
 #   bench/run.sh [--quick] [--runs N] [--build-dir DIR] [--no-build] [--work-dir DIR]
 #
 # --quick          the same rounds on small trees (3000 files, a 64 MiB file): four to six minutes
-# --runs N         rounds of each case (default 3, at least 3 recommended)
+# --runs N         rounds of each case (default and least 3)
 # --build-dir DIR  where Dupliqa and the bench's programs are built (default: build/ at the top)
 # --no-build       use what is already built there
 # --work-dir DIR   where the temporary folder goes (default: $TMPDIR or /tmp)
@@ -64,7 +64,8 @@ while [ $# -gt 0 ]; do
         *) echo "unknown argument: $1" >&2; exit 2 ;;
     esac
 done
-[ "$runs" -ge 1 ] 2>/dev/null || { echo "--runs wants a number of rounds" >&2; exit 2; }
+# Three tools share a case at most: with fewer rounds one of them would never run first.
+[ "$runs" -ge 3 ] 2>/dev/null || { echo "--runs wants a number of rounds, at least 3" >&2; exit 2; }
 
 a_files=60000
 a_folders=4200
