@@ -6,7 +6,7 @@
 #
 #   bench/run.sh [--quick] [--runs N] [--build-dir DIR] [--no-build] [--work-dir DIR]
 #
-# --quick          the same rounds on small trees (3000 files, a 64 MiB file): four to six minutes
+# --quick          the same rounds on small trees (3000 files, a 64 MiB file): three to six minutes
 # --runs N         rounds of each case (default and least 3)
 # --build-dir DIR  where Dupliqa and the bench's programs are built (default: build/ at the top)
 # --no-build       use what is already built there
