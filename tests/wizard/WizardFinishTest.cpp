@@ -112,7 +112,7 @@ TEST_F(WizardFinish, EnterAndEscapePressNothing)
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
                 QTest::keyClick(target, key);
         }
-        QTest::qWait(50);
+        QCoreApplication::processEvents(); // handles what the keys queued
         EXPECT_TRUE(wizard.isVisible());
         EXPECT_EQ(wizard.WizardPage, 0);
 
@@ -120,7 +120,7 @@ TEST_F(WizardFinish, EnterAndEscapePressNothing)
         wizard.Esource->setFocus();
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
             QTest::keyClick(wizard.Esource, key);
-        QTest::qWait(50);
+        QCoreApplication::processEvents(); // handles what the keys queued
         EXPECT_TRUE(wizard.isVisible());
         EXPECT_EQ(wizard.WizardPage, 1);
         EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/a"));
