@@ -76,8 +76,8 @@ protected:
     RecordingDialogs dialogs;
 };
 
-// Runs drive on the wizard once it is the active modal window, for code that opens it with
-// exec(). Call it before the code that opens the wizard.
+// Runs drive from the event loop on the wizard once it is the active modal window. Call it
+// before the code that opens the wizard.
 void WhenWizardOpens(std::function<void(TWizard&)> drive);
 
 // Same for the folder picker.
