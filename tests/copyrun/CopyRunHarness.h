@@ -27,7 +27,7 @@ struct RunHarness {
     int16_t lastRunFailed = -1;
     UiText text = UiText::BuiltIn();
     FakeRunView view;
-    RunContext ctx{files, fileCount, stopRequested, lastRunFailed, text, view, false, {}};
+    RunContext ctx{files, fileCount, stopRequested, lastRunFailed, text, view, false, {}, {}};
     TempFolder exeFolder;
 
     // The lines of Error.log; none when there is no log.

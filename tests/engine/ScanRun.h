@@ -15,7 +15,7 @@ struct ScanRun {
     int16_t lastRunFailed = 0;
     UiText text = UiText::BuiltIn();
     RecordingRunView view;
-    RunContext ctx{files, fileCount, stopRequested, lastRunFailed, text, view, false, {}};
+    RunContext ctx{files, fileCount, stopRequested, lastRunFailed, text, view, false, {}, {}};
 
     std::vector<std::string> Scan(const std::string& folder, const std::string& mask = "*.*", bool recurse = true)
     {

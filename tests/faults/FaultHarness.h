@@ -30,7 +30,7 @@ struct FaultRun {
     int16_t lastRunFailed = -1;
     UiText text = UiText::BuiltIn();
     FaultView view;
-    RunContext ctx { files, fileCount, stopRequested, lastRunFailed, text, view, false, {} };
+    RunContext ctx { files, fileCount, stopRequested, lastRunFailed, text, view, false, {}, {} };
     std::optional<TempFolder> ownExeFolder;
     std::string exeFolder;
 
