@@ -4,7 +4,8 @@
 # profile whose destination drive is missing fails at every tick but notifies once; after a clean
 # run (the drive is back) and another failure (the drive gone again) it notifies once more. Then,
 # with the notification service ended, the next failure after a clean run shows Qt's own balloon
-# next to the tray icon, which is photographed.
+# next to the tray icon, which is photographed. A click on either opens the error log, which a
+# stand-in for xdg-open records.
 #   notify.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=notify
 # shellcheck source=tests/e2e/lib.sh
@@ -80,7 +81,13 @@ clean_run() {
     e2e_wait_for 20 "the profile to copy \"$1 again\"" copy_holds "$1 again"
 }
 
-e2e_start_program
+# The viewer the log opens in: a stand-in on the program's PATH that writes down what it was given.
+mkdir -p "$w/bin"
+opened="$w/opened.txt"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$opened" >"$w/bin/xdg-open"
+chmod +x "$w/bin/xdg-open"
+log_opened() { [[ -f $opened && $(grep -cxF "$log" "$opened") -ge $1 ]]; }
+PATH="$w/bin:$PATH" e2e_start_program
 pid=$E2E_APP_PID
 e2e_wait_for 10 "the tray icon" e2e_tray_icon_window "$pid"
 
@@ -95,6 +102,10 @@ dunst_shows() {
 }
 e2e_wait_for 10 "dunst to show the notice" dunst_shows
 e2e_shot "dunst-notice" >/dev/null
+dunst_window="$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Dunst": ("Dunst" "Dunst").*/\1/p' | head -n 1)"
+read -r dx dy dw dh < <(e2e_geometry "$dunst_window")
+e2e_click $((dx + dw / 2)) $((dy + dh / 2)) 2 # dunst's middle button: the notice's own action
+e2e_wait_for 10 "a click on the notice to open the error log" log_opened 1
 failed_before=$(log_lines)
 e2e_wait_for 20 "three more failed runs" at_least_lines $((failed_before + 3))
 [[ $(notices) -eq 1 ]] || e2e_fail "a profile that kept failing notified $(notices) times, not once"
@@ -124,5 +135,8 @@ e2e_wait_for 20 "Qt's balloon next to the tray icon" e2e_new_toplevel "$pid" ""
 balloon="$(e2e_new_toplevel "$pid" "")"
 e2e_wait_stable "$balloon"
 e2e_log "Qt's balloon: $(e2e_shot "balloon")"
+read -r bx by bw bh < <(e2e_geometry "$balloon")
+e2e_click $((bx + bw / 2)) $((by + bh * 3 / 4))
+e2e_wait_for 10 "a click on the balloon to open the error log" log_opened 2
 [[ $(notices) -eq 2 ]] || e2e_fail "a notice went to the bus although no notification service owned its name"
 e2e_log "PASS"
