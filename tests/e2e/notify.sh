@@ -84,6 +84,7 @@ clean_run() {
 # The viewer the log opens in: a stand-in on the program's PATH that writes down what it was given.
 mkdir -p "$w/bin"
 opened="$w/opened.txt"
+# shellcheck disable=SC2016 # "$1" is the stand-in's own argument
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s"\n' "$opened" >"$w/bin/xdg-open"
 chmod +x "$w/bin/xdg-open"
 log_opened() { [[ -f $opened && $(grep -cxF "$log" "$opened") -ge $1 ]]; }
