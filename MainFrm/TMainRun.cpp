@@ -27,14 +27,14 @@ private:
 
 void TMain::ScanFolder(const std::string& folder, const std::string& mask, bool recurse)
 {
-    RunContext context{FileTable, FileCount, StopRequested, LastRunFailed, UiText, *this, false, std::string(), RunFailures()};
+    RunContext context{FileTable, FileCount, StopRequested, LastRunFailed, UiText, *this, false, std::string(), {}};
     ::ScanFolder(context, folder, mask, recurse);
     flushPanels();
 }
 
 void TMain::RunBackup(const std::string& source, const std::string& destinationRoot)
 {
-    RunContext context{FileTable, FileCount, StopRequested, LastRunFailed, UiText, *this, false, std::string(), RunFailures()};
+    RunContext context{FileTable, FileCount, StopRequested, LastRunFailed, UiText, *this, false, std::string(), {}};
     ::RunBackup(context, source, destinationRoot);
     m_lastRunFailures = context.Failures;
     flushPanels();
