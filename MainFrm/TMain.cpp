@@ -4,6 +4,7 @@
 #include "MainFrm/SchedulerAdapter.h"
 #include "widgets/FormBuilding.h"
 #include "widgets/Gauge.h"
+#include "widgets/IconCaptions.h"
 #include "widgets/Pictures.h"
 #include "widgets/ProgramIcons.h"
 #include "widgets/StatusPanels.h"
@@ -189,12 +190,15 @@ void TMain::createProfileList()
     ListView1 = new QListWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    // A caption renamed in place would name no profile for Settings or Delete, and Items.txt would
+    // never learn of it: a profile is renamed on the wizard's name page instead.
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setViewMode(QListView::IconMode);
     ListView1->setIconSize(QSize(32, 32));
     ListView1->setResizeMode(QListView::Adjust);
     ListView1->setMovement(QListView::Static);
     ListView1->setWordWrap(true);
+    ListView1->setItemDelegate(new IconCaptions(ListView1));
     setCentralWidget(ListView1);
 }
 

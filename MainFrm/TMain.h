@@ -172,7 +172,7 @@ private:
     void flushPanels();
     void hideToTray();
     void quitProgram();
-    void retryTrayIcon();
+    void watchTray();
     void connectHandler(QAction* action, void (TMain::*handler)(QObject*));
     void connectHandler(QToolButton* button, void (TMain::*handler)(QObject*));
     // Runs a handler; an error that escapes it is shown in the standard error box.
@@ -193,7 +193,7 @@ private:
     int m_pendingGaugePosition = -1;
     QElapsedTimer m_sinceLastPump;
     QElapsedTimer m_sinceLastPaint;
-    QTimer* m_trayRetry = nullptr;
+    QTimer* m_trayWatch = nullptr;
     QAction* m_gaugeAction = nullptr;
 };
 

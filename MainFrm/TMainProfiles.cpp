@@ -11,10 +11,8 @@
 namespace {
 
 constexpr int ImageRole = Qt::UserRole + 1;
-// The profile's name as bytes, and the caption shown for it: names need not be valid UTF-8, and a
-// caption edited in place is told from the one the list was given by comparing the two.
+// The profile's name as bytes: names need not be valid UTF-8, and the caption may be cut short.
 constexpr int NameBytesRole = Qt::UserRole + 2;
-constexpr int ShownCaptionRole = Qt::UserRole + 3;
 // A longer name is shown cut short: laying out megabytes of caption would freeze the window.
 constexpr qsizetype LongestCaptionShown = 256;
 
@@ -60,9 +58,7 @@ void TMain::ClearItems()
 void TMain::AddItem(const std::string& caption, int image)
 {
     auto* item = new QListWidgetItem(CaptionFor(caption), ListView1);
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(NameBytesRole, QByteArray(caption.data(), static_cast<qsizetype>(caption.size())));
-    item->setData(ShownCaptionRole, item->text());
     setItemImage(ListView1->count() - 1, image);
 }
 
@@ -77,12 +73,8 @@ std::optional<std::string> TMain::SelectedCaption() const
     const auto selected = ListView1->selectedItems();
     if (selected.isEmpty())
         return std::nullopt;
-    const QListWidgetItem* item = selected.front();
-    if (item->text() == item->data(ShownCaptionRole).toString()) {
-        const QByteArray name = item->data(NameBytesRole).toByteArray();
-        return std::string(name.constData(), static_cast<size_t>(name.size()));
-    }
-    return SystemText(item->text());
+    const QByteArray name = selected.front()->data(NameBytesRole).toByteArray();
+    return std::string(name.constData(), static_cast<size_t>(name.size()));
 }
 
 void TMain::setItemImage(int row, int image)

@@ -12,8 +12,8 @@
 
 namespace {
 
-// How often the program looks again for a system tray that was missing at start-up.
-constexpr int TrayRetryMs = 2000;
+// How often the program looks whether a system tray has come or gone.
+constexpr int TrayWatchMs = 2000;
 
 } // namespace
 
@@ -26,28 +26,33 @@ void TMain::createTrayIcon()
     OnTrayDoubleClick(NormIcon, this, [this] { guarded([this] { NormIconDblClick(NormIcon); }); });
     // A click on a notice of a failed run opens the error log, as the menu's log item does.
     m_trayNotice = new TrayNotice(NormIcon, [this] { guarded([this] { N13Click(N16); }); });
+    m_trayWatch = new QTimer(this);
+    m_trayWatch->setInterval(TrayWatchMs);
+    connect(m_trayWatch, &QTimer::timeout, this, &TMain::watchTray);
+    m_trayWatch->start();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         NormIcon->show();
         return;
     }
     // Without a tray a hidden window could never be reached again: the window shows itself at
     // start-up, and the icon is added when a tray turns up later.
-    m_trayRetry = new QTimer(this);
-    m_trayRetry->setInterval(TrayRetryMs);
-    connect(m_trayRetry, &QTimer::timeout, this, &TMain::retryTrayIcon);
-    m_trayRetry->start();
     QTimer::singleShot(0, this, [this] {
         if (!NormIcon->isVisible())
             show();
     });
 }
 
-void TMain::retryTrayIcon()
+void TMain::watchTray()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!NormIcon->isVisible()) {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            NormIcon->show();
         return;
-    NormIcon->show();
-    m_trayRetry->stop();
+    }
+    // A tray that goes away takes the only way back to a hidden window with it: the window shows,
+    // as at a start without a tray. The icon comes back by itself with the next tray.
+    if (isHidden() && !m_quitting && !QSystemTrayIcon::isSystemTrayAvailable())
+        show();
 }
 
 bool TMain::TrayAvailable() const

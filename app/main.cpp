@@ -1,5 +1,6 @@
 // Dupliqa: backs up folders from the system tray.
 #include "MainFrm/TMain.h"
+#include "OneProgramPerFolder.h"
 #include "TerminationSignals.h"
 #include "folderSelectfrm/TfolderSelect.h"
 #include "widgets/GuardedApplication.h"
@@ -9,6 +10,12 @@
 int main(int argc, char** argv)
 {
     GuardedApplication application(argc, argv);
+
+    // A second start from this folder shows the running program instead, as a double click on
+    // its tray icon would, and has done its job.
+    OneProgramPerFolder perFolder;
+    if (perFolder.AnotherRuns())
+        return 0;
 
     // The main window keeps itself hidden when a tray shows its icon; it loads the language and
     // the profiles in FormCreate, whose errors are shown and passed over.
@@ -24,6 +31,7 @@ int main(int argc, char** argv)
         window->N8Click(window.get());
     };
     TerminationSignals terminationSignals(endProgram);
+    perFolder.OnShowRequested([&window] { window->NormIconDblClick(window.get()); });
     application.SetEndRequestHandler(endProgram);
 
     window->FormCreate();

@@ -3,6 +3,7 @@
 // not the program: the program itself takes no arguments.
 #include "MainFrm/TMain.h"
 #include "bench/BenchTree.h"
+#include "bench/PageCache.h"
 #include "engine/ErrorLog.h"
 #include "platform/ExeFolder.h"
 #include "widgets/GuardedApplication.h"
@@ -48,7 +49,7 @@ constexpr const char* Usage =
     "The window is shown (offscreen unless QT_QPA_PLATFORM says otherwise). OPTIONS:\n"
     "  --hidden        keep the window hidden, as when the tray icon shows\n"
     "  --probe-ms N    interval of the probe timer (default 10)\n"
-    "  --drop-caches   sync and drop the page cache (root) just before the timed part\n";
+    "  --cold          drop the cached pages of SOURCE (or FOLDER) just before the timed part\n";
 
 int64_t KibFromStatus(const char* key)
 {
@@ -145,7 +146,7 @@ std::string WhereTheRunIs(const TMain& window)
 
 struct Options {
     bool hidden = false;
-    bool dropCaches = false;
+    bool cold = false;
     int probeMs = 10;
     std::vector<std::string> arguments;
 };
@@ -157,8 +158,8 @@ Options ParseOptions(int argc, char** argv, int first)
         const std::string argument = argv[i];
         if (argument == "--hidden")
             options.hidden = true;
-        else if (argument == "--drop-caches")
-            options.dropCaches = true;
+        else if (argument == "--cold")
+            options.cold = true;
         else if (argument == "--probe-ms" && i + 1 < argc)
             options.probeMs = std::max(1, std::atoi(argv[++i]));
         else
@@ -188,17 +189,6 @@ std::unique_ptr<TMain> StartMainWindow(const std::string& exeFolder, bool hidden
     return window;
 }
 
-// Everything dirty goes to disk, then every clean page is dropped, so the timed part reads from disk.
-void DropPageCache()
-{
-    ::sync();
-    std::ofstream control("/proc/sys/vm/drop_caches");
-    control << "3\n";
-    control.flush();
-    if (!control)
-        throw std::runtime_error("cannot drop the page cache (needs root): /proc/sys/vm/drop_caches");
-}
-
 template <typename Work>
 int Measure(const Options& options, Work work)
 {
@@ -209,8 +199,8 @@ int Measure(const Options& options, Work work)
     GuardedApplication application(qtArgumentCount, qtArguments);
     auto window = StartMainWindow(options.arguments[0], options.hidden);
     const int64_t rssBefore = KibFromStatus("VmHWM");
-    if (options.dropCaches)
-        DropPageCache();
+    if (options.cold)
+        EvictPages(options.arguments[1]);
     GapProbe probe(options.probeMs, [&window] { return WhereTheRunIs(*window); });
     rusage usageBefore {};
     ::getrusage(RUSAGE_SELF, &usageBefore);

@@ -62,7 +62,9 @@ void WriteIniString(const std::string& path, const std::string& section, const s
 IniFileEdit::IniFileEdit(std::string path) : m_path(std::move(path))
 {
     try {
+        m_existed = platform::IsRegularFile(m_path);
         m_content = ContentOfRegularFile(m_path);
+        m_contentRead = m_content;
     } catch (const Error&) {
         m_unreadable = true;
     }
@@ -87,5 +89,7 @@ void IniFileEdit::Save() const
     // A file that exists but cannot be read must not be replaced by one holding only what was written.
     if (m_unreadable)
         throw UnableToWrite(m_path);
+    if (m_existed && m_content == m_contentRead)
+        return;
     WriteContent(m_path, m_content);
 }

@@ -10,7 +10,8 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
                           const std::string& defaultValue);
 
 // Writes value under key of section in the INI file at path by the rules of IniContentWithValue,
-// creating the file when it is missing. The new content has reached the file when this returns.
+// creating the file when it is missing. The new content has reached the file when this returns;
+// a file that already holds it is not written.
 // Throws Error("Cannot create file <path>") when the file exists but we may not write it (nothing
 // is changed then), and Error("Unable to write to <path>") when it cannot be read back or written.
 void WriteIniString(const std::string& path, const std::string& section, const std::string& key,
@@ -26,13 +27,16 @@ public:
     std::string Read(const std::string& section, const std::string& key, const std::string& defaultValue) const;
     void Write(const std::string& section, const std::string& key, const std::string& value);
 
-    // Writes the file when anything was written to it, even content it already holds, so that a file
-    // that cannot be written fails as WriteIniString would. Throws Error("Unable to write to <path>").
+    // Writes the file when what was written to it changed its bytes. A file that already holds them
+    // is left alone, so one that the user protected from writing gives no error for nothing.
+    // Throws Error("Unable to write to <path>").
     void Save() const;
 
 private:
     std::string m_path;
     std::string m_content;
+    std::string m_contentRead;
+    bool m_existed = false; // a regular file that could be read
     bool m_unreadable = false; // a regular file that could not be read: never replaced
     bool m_written = false;
 };

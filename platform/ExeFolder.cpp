@@ -1,6 +1,7 @@
 #include "platform/ExeFolder.h"
 
 #include <climits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -35,6 +36,14 @@ std::string& Folder()
 const std::string& ExeFolder()
 {
     return Folder();
+}
+
+std::string ExeFolderIdentity()
+{
+    struct stat status { };
+    if (::stat(ExeFolder().c_str(), &status) != 0)
+        return {};
+    return std::to_string(status.st_dev) + "-" + std::to_string(status.st_ino);
 }
 
 void SetExeFolderForTesting(const std::string& folder)

@@ -7,6 +7,10 @@ namespace platform {
 // The folder of the running executable, with a trailing "/". Every file of the program lies in it.
 const std::string& ExeFolder();
 
+// A name for the exe folder that stays the same however the folder is reached (through a link, a
+// bind mount, another spelling): its device and inode. Empty when the folder cannot be examined.
+std::string ExeFolderIdentity();
+
 // Test seam: makes ExeFolder() return folder (a trailing "/" is added when missing).
 // Only code can call it; no argument, environment variable or file reaches it.
 void SetExeFolderForTesting(const std::string& folder);

@@ -35,6 +35,25 @@ bool& Unattended()
     return unattended;
 }
 
+// A box wraps its text at blanks and after "/" only, so a question about a long profile name
+// without either would run past the screen's edge. A zero-width space every so many characters of
+// such a run lets the line break there.
+QString QuestionText(const std::string& text)
+{
+    constexpr int LongestUnbroken = 30;
+    QString breakable;
+    int run = 0;
+    for (QChar c : QString::fromLocal8Bit(text)) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestUnbroken) {
+            breakable += QChar(0x200B);
+            run = 1;
+        }
+        breakable += c;
+    }
+    return breakable;
+}
+
 } // namespace
 
 void MessageBoxes::SetUnattendedForTesting(bool unattended)
@@ -74,7 +93,7 @@ QMessageBox::StandardButton MessageBoxes::Ask(const QString& title, const std::s
     }
     if (Unattended())
         return QMessageBox::No;
-    QMessageBox box(icon, title, QString::fromLocal8Bit(text), buttons, m_parent);
+    QMessageBox box(icon, title, QuestionText(text), buttons, m_parent);
     box.setWindowModality(Qt::WindowModal);
     // Our boxes take the words of the program's own texts; Yes and No carry their accelerators.
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));

@@ -12,10 +12,6 @@
 #include <string>
 #include <vector>
 
-const char* const ProfileTableFullMessage =
-    "Δεν μπορεί να προστεθεί νέο προφίλ: το αρχείο Items.txt έχει ήδη %s προφίλ και το πρόγραμμα "
-    "κρατά έως 100. Διαγράψτε προφίλ ώστε να μείνουν λιγότερα από 100.";
-
 namespace {
 
 // The texts an edited profile starts from in the wizard.
@@ -65,7 +61,7 @@ std::optional<int32_t> FirstProfileNamed(const ProfileCommandContext& context, c
 // from the list brings the next line into the table and makes no room.
 void RefuseFullTable(const ProfileCommandContext& context, size_t linesInFile)
 {
-    context.dialogs.ShowMessage(FormatMessage(ProfileTableFullMessage, std::to_string(linesInFile)));
+    context.dialogs.ShowMessage(FormatMessage(context.text[UiKey::Mprofilelimit], std::to_string(linesInFile)));
 }
 
 void ReloadProfiles(const ProfileCommandContext& context)

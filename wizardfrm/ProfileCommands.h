@@ -29,6 +29,3 @@ void NewProfileCommand(const ProfileCommandContext& context);
 // is replaced by the wizard's result at the end of Items.txt and the profiles are reloaded.
 // Throws as NewProfileCommand does.
 void EditProfileCommand(const ProfileCommandContext& context);
-
-// What New says when the table holds MaxProfiles profiles; %s is the number of lines of Items.txt.
-extern const char* const ProfileTableFullMessage;

@@ -32,14 +32,27 @@ QString WithoutFieldBreaks(const QString& text)
     return kept;
 }
 
+ProfileFieldValidator::ProfileFieldValidator(Field field, QObject* parent) : QValidator(parent), m_field(field)
+{
+}
+
+bool ProfileFieldValidator::dropped(QChar c) const
+{
+    return IsFieldBreak(c) && !(m_field == Field::Folder && c == u';');
+}
+
 QValidator::State ProfileFieldValidator::validate(QString& input, int& position) const
 {
     // The cursor stays behind the same character it followed before the drop.
+    QString kept;
     int removedBeforeCursor = 0;
-    for (int i = 0; i < position && i < input.size(); ++i)
-        if (IsFieldBreak(input[i]))
+    for (int i = 0; i < input.size(); ++i) {
+        if (!dropped(input[i]))
+            kept += input[i];
+        else if (i < position)
             ++removedBeforeCursor;
-    input = WithoutFieldBreaks(input);
+    }
+    input = kept;
     position -= removedBeforeCursor;
     return Acceptable;
 }

@@ -12,11 +12,18 @@ bool FitsProfileField(const std::string& text);
 QString WithoutFieldBreaks(const QString& text);
 
 // The wizard's edits take this validator, which drops those characters from whatever is typed,
-// pasted or set, so the user sees at once what will be stored.
+// pasted or set, so the user sees at once what will be stored. A folder edit keeps a ";": dropping
+// it would name another folder, so the wizard refuses such a folder with a message instead.
 class ProfileFieldValidator : public QValidator {
     Q_OBJECT
 
 public:
-    using QValidator::QValidator;
+    enum class Field { Text, Folder };
+    ProfileFieldValidator(Field field, QObject* parent);
     State validate(QString& input, int& position) const override;
+
+private:
+    bool dropped(QChar c) const;
+
+    Field m_field;
 };

@@ -13,10 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-const char* const UnusableFolderMessage =
-    "Ο φάκελος %s δεν μπορεί να χρησιμοποιηθεί: ένα προφίλ δεν μπορεί να κρατήσει φάκελο που η "
-    "διαδρομή του περιέχει \";\" ή αλλαγή γραμμής";
-
 TWizard::TWizard(const WizardContext& context, QWidget* parent)
     : DialogWithoutDefaultButtons(parent),
       m_text(context.text),
@@ -81,13 +77,24 @@ void TWizard::BmetaClick()
         WizardPage = 2;
         return;
     }
+    // A typed ";" would split the profile's line: the folder is refused by name and left as typed,
+    // so the user sees what to change instead of a different folder being stored.
+    if (WizardPage == 2 && RefuseUnstorableFolder(SystemText(Esource->text()))) {
+        WizardPage = 1;
+        return;
+    }
+    if (WizardPage == 3 && RefuseUnstorableFolder(SystemText(Edestination->text()))) {
+        WizardPage = 2;
+        return;
+    }
     ShowPage(WizardPage);
 }
 
 void TWizard::Finish()
 {
-    // The edits already refuse the characters that would break a line of Items.txt; reading them
-    // through the same filter keeps that true for text that reached an edit any other way.
+    // The edits drop the characters that would break a line of Items.txt, and a folder holding a
+    // ";" is refused when its page is left; reading them through the same filter keeps that true
+    // for text that reached an edit any other way.
     m_result.WizSource = SystemText(WithoutFieldBreaks(Esource->text()));
     m_result.WizDestination = SystemText(WithoutFieldBreaks(Edestination->text()));
     m_result.WizName = SystemText(WithoutFieldBreaks(Ename->text()));
@@ -123,11 +130,17 @@ void TWizard::BrowseInto(QLineEdit* edit)
     TfolderSelect picker(m_text, this);
     if (picker.exec() != Accepted)
         return;
-    if (!FitsProfileField(SelectedFolder)) {
-        m_messages.ShowMessage(FormatMessage(UnusableFolderMessage, SelectedFolder));
+    if (RefuseUnstorableFolder(SelectedFolder))
         return;
-    }
     edit->setText(WidgetText(SelectedFolder));
+}
+
+bool TWizard::RefuseUnstorableFolder(const std::string& folder)
+{
+    if (FitsProfileField(folder))
+        return false;
+    m_messages.ShowMessage(FormatMessage(m_text[UiKey::Mfoldersemicolon], folder));
+    return true;
 }
 
 int TWizard::exec()

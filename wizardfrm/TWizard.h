@@ -86,12 +86,10 @@ private:
 
     void Finish();
     void BrowseInto(QLineEdit* edit);
+    bool RefuseUnstorableFolder(const std::string& folder);
 
     const UiText& m_text;
     WizardResult& m_result;
     MessageBoxes m_messages;
     OpenWizardRegistration m_openWizard;
 };
-
-// What the wizard says when a picked folder cannot be stored in a profile; %s is the folder.
-extern const char* const UnusableFolderMessage;

@@ -17,12 +17,13 @@
 
 namespace {
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& bounds)
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& bounds,
+                    ProfileFieldValidator::Field field = ProfileFieldValidator::Field::Text)
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(bounds);
-    edit->setValidator(new ProfileFieldValidator(edit));
+    edit->setValidator(new ProfileFieldValidator(field, edit));
     return edit;
 }
 
@@ -72,9 +73,9 @@ void TWizard::CreateLabels()
 
 void TWizard::CreateFolderEdits()
 {
-    Esource = MakeEdit(this, "Esource", {144, 80, 169, 21});
+    Esource = MakeEdit(this, "Esource", {144, 80, 169, 21}, ProfileFieldValidator::Field::Folder);
     BrowseBtn = MakeBrowseButton(this, "BrowseBtn", {320, 79, 89, 20});
-    Edestination = MakeEdit(this, "Edestination", {144, 176, 169, 21});
+    Edestination = MakeEdit(this, "Edestination", {144, 176, 169, 21}, ProfileFieldValidator::Field::Folder);
     BrowseBtn2 = MakeBrowseButton(this, "BrowseBtn2", {320, 175, 89, 20});
 }
 

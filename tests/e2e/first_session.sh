@@ -168,8 +168,14 @@ e2e_click $((MAIN_X + 35)) $((LIST_TOP + 20))                  # the profile's i
 # A profile made after start-up waits for its period: nothing may have run by itself.
 [[ ! -e $destination ]] || e2e_fail "the destination exists before Run was clicked"
 e2e_rest_pointer
-sleep 0.3
-grab_button "$run_x" "$E2E_WORK/run-idle.png"
+# The idle look is taken once the program has drawn what the pointer's moves changed: two pictures
+# of the button in a row alike.
+run_settled() {
+    grab_button "$run_x" "$E2E_WORK/run-idle.png"
+    grab_button "$run_x" "$E2E_WORK/run-idle-again.png"
+    e2e_same_picture "$E2E_WORK/run-idle.png" "$E2E_WORK/run-idle-again.png"
+}
+e2e_wait_for 10 "the Run button to hold still" run_settled
 e2e_click "$run_x" "$TOOLBAR_Y"
 e2e_rest_pointer
 e2e_wait_for 30 "the backup at $destination to match the source" backup_matches

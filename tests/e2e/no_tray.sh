@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Without a system tray, with the real program under Xvfb: the main window shows itself at
-# start-up, since a hidden window could never be reached; the program keeps running, and the
-# close request of the title bar leaves the window reachable (never withdrawn) and the program
-# running. When a tray turns up later, the icon is added to it, and its Exit ends the program.
+# Without a system tray, with the real program under Xvfb: a killed program never stops the next
+# start, and a program in another folder runs beside it; the main window shows itself at start-up,
+# since a hidden window could never be reached; the program keeps running, and the close request
+# of the title bar leaves the window reachable (never withdrawn) and the program running. When a
+# tray turns up later, the icon is added to it; when it goes away while the window is hidden, the
+# window shows; a new tray gets the icon again, and its Exit ends the program.
 #   no_tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=no-tray
 # shellcheck source=tests/e2e/lib.sh
@@ -14,6 +16,12 @@ e2e_copy_program "$1"
 e2e_start_xvfb
 e2e_rest_pointer
 
+# A program that was killed leaves nothing behind that stops the next start.
+e2e_start_program
+e2e_wait_for 10 "the main window of a start that is then killed" e2e_main_window "$E2E_APP_PID"
+kill -KILL "$E2E_APP_PID"
+wait "$E2E_APP_PID" 2>/dev/null || true
+
 e2e_start_program
 pid=$E2E_APP_PID
 e2e_wait_for 10 "the main window to show itself at start-up without a tray" e2e_main_window "$pid"
@@ -24,6 +32,15 @@ window_still_there() {
     e2e_program_running && e2e_viewable "$main"
 }
 e2e_holds 3 "without a tray the window went away or the program ended after start-up" window_still_there
+
+# A program in another folder has files of its own and runs beside this one.
+mkdir -p "$E2E_WORK/other"
+cp "$E2E_APP/Dupliqa" "$E2E_WORK/other/Dupliqa"
+(cd "$E2E_WORK/cwd" && exec "$E2E_WORK/other/Dupliqa") >>"$E2E_WORK/app.log" 2>&1 &
+other=$!
+e2e_wait_for 10 "the window of a program started from another folder" e2e_main_window "$other"
+e2e_stop_process "$other"
+window_still_there || e2e_fail "a program in another folder ended this one or hid its window"
 [[ -s $E2E_APP/Dupliqa.ini && -s $E2E_APP/English.Lang ]] || e2e_fail "the settings or language file is missing"
 
 # The close button may only minimise here; with no window manager to iconify it, it stays viewable.
@@ -36,6 +53,15 @@ e2e_start_trayer
 e2e_wait_for 15 "the icon to be added to a tray that appeared after start-up" e2e_tray_icon_window "$pid"
 e2e_viewable "$main" || e2e_fail "the window went away when the tray appeared"
 e2e_shot "icon-added-later" >/dev/null
+
+# A tray that goes away while the window is hidden shows the window; the next tray gets the icon.
+e2e_send_close "$main"
+e2e_wait_for 5 "the window to hide into the tray" e2e_no_visible_toplevel "$pid"
+e2e_stop_process "$E2E_TRAYER_PID"
+E2E_TRAYER_PID=""
+e2e_wait_for 15 "the hidden window to show when the tray went away" e2e_viewable "$main"
+e2e_start_trayer
+e2e_wait_for 15 "the icon to come back with a new tray" e2e_tray_icon_window "$pid"
 icon="$(e2e_tray_icon_window "$pid")"
 read -r icon_x icon_y icon_w icon_h < <(e2e_geometry "$icon")
 before="$(e2e_visible_toplevels "$pid" | tr '\n' ' ')"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tray icon on its own, with the real program under Xvfb and trayer as the system tray: the
 # icon appears and nothing else does; a double click shows the main window; the close request of
-# the title bar hides it again while the program and the icon stay; the right button opens the
+# the title bar hides it again while the program and the icon stay; a second start from the same
+# folder shows the window of the running program and ends with status 0; the right button opens the
 # tray menu, whose middle item opens the about box centred on the screen; while the about box is
 # open, a double click on the icon shows the window and the right button opens the menu again,
 # whose last item, Exit, closes the box, ends the program, and the icon goes away.
@@ -48,6 +49,16 @@ e2e_wait_for 5 "the main window to be hidden by its close button" e2e_no_visible
 e2e_holds 1 "the program ended, or its icon went away, when the window's close button was used" \
     e2e_tray_icon_window "$pid"
 e2e_shot "window-closed-to-tray" >/dev/null
+
+# --- A second start from the same folder shows the running program's window and ends -----------
+second=0
+(cd "$E2E_WORK/cwd" && timeout 60 "$E2E_APP/Dupliqa") >>"$E2E_WORK/app.log" 2>&1 || second=$?
+[[ $second -eq 0 ]] || e2e_fail "a second start from the same folder ended with status $second"
+e2e_wait_for 10 "the running program's window, shown by a second start" e2e_viewable "$main"
+e2e_program_running || e2e_fail "a second start ended the running program"
+e2e_shot "window-shown-by-second-start" >/dev/null
+e2e_send_close "$main"
+e2e_wait_for 5 "the main window to be hidden again" e2e_no_visible_toplevel "$pid"
 
 # --- The tray menu: the about box from its middle item -----------------------------------------
 open_tray_menu() {

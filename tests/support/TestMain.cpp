@@ -7,8 +7,11 @@
 
 int main(int argc, char** argv)
 {
+    ::testing::InitGoogleTest(&argc, argv);
+    // ctest lists the cases in its own environment, where there may be no display to open.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");
-    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

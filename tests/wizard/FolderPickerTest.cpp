@@ -5,6 +5,7 @@
 #include "platform/HomeFolder.h"
 #include "wizardfrm/TWizard.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -243,7 +244,7 @@ TEST_F(FolderPicker, EnterAndEscapePressNothing)
                                 static_cast<QWidget*>(&picker)})
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
                 QTest::keyClick(target, key);
-        QTest::qWait(50);
+        QCoreApplication::processEvents(); // handles what the keys queued
         EXPECT_TRUE(picker.isVisible());
         checked = true;
         Click(picker.dxButton3);

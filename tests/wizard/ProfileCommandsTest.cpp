@@ -124,8 +124,11 @@ TEST_F(ProfileCommands, NewIsRefusedWhenTheTableIsFullAndWritesNothing)
     WriteItems(Lines(1, 100));
     Load();
     ASSERT_EQ(count, MaxProfiles);
+    // A language file's text for the refusal is the one shown.
+    text[UiKey::Mprofilelimit] = "Full: %s lines";
     EXPECT_FALSE(OpensAWizard(&NewProfileCommand));
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{FormatMessage(ProfileTableFullMessage, "100")}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Full: 100 lines"}));
+    text = UiText::BuiltIn();
     EXPECT_EQ(Items(), Lines(1, 100));
 
     // A file longer than the table: the lines past it stay as they are, and the refusal, in the
@@ -149,7 +152,7 @@ TEST_F(ProfileCommands, NewIsRefusedWhenTheFileFilledUpSinceTheLastLoad)
         FinishWizard(wizard, QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("1"), QStringLiteral("Late"));
     });
     NewProfileCommand(Context());
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{FormatMessage(ProfileTableFullMessage, "100")}));
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{FormatMessage(text[UiKey::Mprofilelimit], "100")}));
     EXPECT_EQ(Items(), Lines(1, 100));
 }
 
@@ -299,12 +302,15 @@ TEST_F(ProfileCommands, AFieldSeparatorNeverReachesTheList)
     WriteItems("");
     Load();
     MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+    MessageBoxes::SetNextAnswer(QMessageBox::Ok);
     TfolderSelect::AnswerNextWithFolder("/data/with;separator");
     WhenWizardOpens([](TWizard& wizard) {
         Click(wizard.Bmeta);
         TypeInto(wizard.Esource, QStringLiteral("/typed;source"));
         Click(wizard.BrowseBtn); // a picked folder holding ";" is refused
-        EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/typedsource"));
+        EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/typed;source"));
+        Click(wizard.Bmeta); // and so is a typed one, until it is changed
+        TypeInto(wizard.Esource, QStringLiteral("/typedsource"));
         Click(wizard.Bmeta);
         TypeInto(wizard.Edestination, QStringLiteral("/dest"));
         Click(wizard.Bmeta);
@@ -315,5 +321,5 @@ TEST_F(ProfileCommands, AFieldSeparatorNeverReachesTheList)
     });
     NewProfileCommand(Context());
     EXPECT_EQ(Items(), "ab;/typedsource;/dest;30\r\n");
-    EXPECT_EQ(MessageBoxes::History().size(), 1u);
+    EXPECT_EQ(MessageBoxes::History().size(), 2u);
 }

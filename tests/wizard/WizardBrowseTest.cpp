@@ -74,7 +74,7 @@ TEST_F(WizardBrowse, AFolderWhosePathCannotBeStoredIsRefusedWithAMessage)
         Click(wizard.BrowseBtn);
         EXPECT_EQ(wizard.Esource->text(), QStringLiteral("/before/source"));
         ASSERT_EQ(MessageBoxes::History().size(), 1u);
-        EXPECT_EQ(MessageBoxes::History()[0].text, FormatMessage(UnusableFolderMessage, folder));
+        EXPECT_EQ(MessageBoxes::History()[0].text, FormatMessage(text[UiKey::Mfoldersemicolon], folder));
         EXPECT_NE(MessageBoxes::History()[0].text.find(folder), std::string::npos);
         EXPECT_EQ(MessageBoxes::History()[0].text.rfind("Ο φάκελος ", 0), 0u) << "in the interface's Greek";
     }

@@ -271,6 +271,14 @@ TEST_F(WizardPages, NextOnTheDestinationPageNeedsANonEmptyDestination)
     ASSERT_EQ(MessageBoxes::History().size(), 1u);
     EXPECT_EQ(MessageBoxes::History()[0].text, "Wizard8");
 
+    // A ";" typed into the folder would split the profile's line: refused by name, kept as typed.
+    text[UiKey::Mfoldersemicolon] = "Mfoldersemicolon %s";
+    MessageBoxes::SetNextAnswer(QMessageBox::Ok);
+    TypeInto(wizard.Edestination, QStringLiteral("~/x;y"));
+    wizard.BmetaClick();
+    EXPECT_EQ(std::make_pair(wizard.WizardPage, MessageBoxes::History().back().text),
+              std::make_pair(2, std::string("Mfoldersemicolon ~/x;y")));
+
     wizard.Edestination->setText(QStringLiteral("/backup"));
     wizard.BmetaClick();
     EXPECT_EQ(wizard.WizardPage, 3);

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 void FakeProfileList::ClearItems()
 {
     captions.clear();
@@ -54,8 +56,38 @@ void WizardTestBase::SetUp()
     TfolderSelect::ClearAnswers();
 }
 
+namespace {
+
+// The drives of modal windows that the running test queued. Its TearDown answers for them: a drive
+// that never ran fails that test, and whatever is still queued goes with its context, so that
+// nothing runs or fails in a later test.
+struct QueuedDrives {
+    std::unique_ptr<QObject> context;
+    int queued = 0;
+    int ran = 0;
+};
+
+QueuedDrives& Drives()
+{
+    static QueuedDrives drives;
+    if (!drives.context)
+        drives.context = std::make_unique<QObject>();
+    return drives;
+}
+
+void EndQueuedDrives()
+{
+    QueuedDrives& drives = Drives();
+    EXPECT_EQ(drives.ran, drives.queued) << "the test ended before the modal window it meant to drive opened";
+    drives.context.reset();
+    drives.queued = drives.ran = 0;
+}
+
+} // namespace
+
 void WizardTestBase::TearDown()
 {
+    EndQueuedDrives();
     CloseModalWindows();
     EXPECT_EQ(TfolderSelect::QueuedAnswerCount(), 0) << "a queued picker answer was never used";
     MessageBoxes::ClearHistory();
@@ -89,14 +121,16 @@ namespace {
 template <typename Window>
 void WhenModalOpens(std::function<void(Window&)> drive)
 {
-    QTimer::singleShot(0, [drive] {
+    ++Drives().queued;
+    QTimer::singleShot(0, Drives().context.get(), [drive] {
+        ++Drives().ran;
         if (!WaitFor([] { return qobject_cast<Window*>(QApplication::activeModalWidget()) != nullptr; })) {
             ADD_FAILURE() << "the expected modal window never opened";
             return;
         }
         QPointer<Window> window = qobject_cast<Window*>(QApplication::activeModalWidget());
         drive(*window);
-        QTimer::singleShot(5000, [window] {
+        QTimer::singleShot(5000, Drives().context.get(), [window] {
             if (window && window->isVisible()) {
                 ADD_FAILURE() << "the modal window was left open";
                 window->done(QDialog::Rejected);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QString>
+
+#include <functional>
+
+// Two programs on one Items.txt would both schedule its profiles and rewrite the file from stale
+// positions, so a folder runs one program. The first start listens on a local socket named after
+// its folder; a later start that reaches it has asked it to show its window, and ends. The socket
+// lives in the abstract namespace, which the kernel frees with the process that holds it: a
+// program that was killed never stops the next start.
+class OneProgramPerFolder {
+public:
+    OneProgramPerFolder();
+    OneProgramPerFolder(const OneProgramPerFolder&) = delete;
+    OneProgramPerFolder& operator=(const OneProgramPerFolder&) = delete;
+
+    // True when a program of this folder already runs and has been asked to show its window.
+    // Otherwise this one holds the folder from now on; a folder that cannot be held (no socket
+    // can be made) is run anyway, as programs ran before.
+    bool AnotherRuns();
+
+    // Called whenever a later start asks this program to show its window.
+    void OnShowRequested(std::function<void()> show);
+
+private:
+    bool askRunningToShow() const;
+
+    QString m_name;
+    QLocalServer m_server;
+    std::function<void()> m_show;
+};
