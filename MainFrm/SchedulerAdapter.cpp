@@ -22,7 +22,7 @@ const Variant& SchedulerAdapter::IntervalOf(int32_t n) const
 
 uint64_t SchedulerAdapter::ProfileTableGeneration() const
 {
-    return m_main.ProfileTableGeneration();
+    return m_main.ProfileTable.Generation();
 }
 
 bool SchedulerAdapter::RunInProgress() const

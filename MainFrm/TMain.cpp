@@ -1,6 +1,5 @@
 // Building the main window: its controls, menus and timers, and the wiring of each to its handler.
 #include "MainFrm/TMain.h"
-#include "widgets/WidgetText.h"
 
 #include "MainFrm/SchedulerAdapter.h"
 #include "widgets/FormBuilding.h"
@@ -23,7 +22,7 @@
 
 namespace {
 
-QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::string& caption)
+QToolButton* MakeToolButton(const char* name, const QIcon& picture)
 {
     auto* button = new QToolButton;
     button->setObjectName(QString::fromLatin1(name));
@@ -32,16 +31,15 @@ QToolButton* MakeToolButton(const char* name, const QIcon& picture, const std::s
     button->setFixedSize(63, 44);
     button->setIconSize(QSize(24, 24));
     button->setIcon(picture);
-    button->setText(WidgetText(caption));
     // The captions were laid out for a narrow 8-point face; the buttons keep their size.
     ApplyDesignFont(button);
     button->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
     return button;
 }
 
-QAction* MakeAction(QObject* owner, const char* name, const std::string& caption)
+QAction* MakeAction(QObject* owner, const char* name)
 {
-    auto* action = new QAction(WidgetText(caption), owner);
+    auto* action = new QAction(owner);
     action->setObjectName(QString::fromLatin1(name));
     return action;
 }
@@ -69,6 +67,8 @@ TMain::TMain()
     createStatusBar();
     createMainMenu();
     createTimers();
+    // Until a language is applied.
+    relabel(::UiText::BuiltIn());
     m_scheduler = std::make_unique<SchedulerAdapter>(*this);
     createTrayIcon();
 }
@@ -77,32 +77,32 @@ TMain::~TMain() = default;
 
 void TMain::createActions()
 {
-    const ::UiText builtIn = ::UiText::BuiltIn();
-    N2 = MakeAction(this, "N2", builtIn[UiKey::Mfile]);
-    N3 = MakeAction(this, "N3", builtIn[UiKey::BnewProfile]);
-    N5 = MakeAction(this, "N5", builtIn[UiKey::Bcopynow]);
-    N6 = MakeAction(this, "N6", builtIn[UiKey::bdelete]);
-    N11 = MakeAction(this, "N11", "Ρύθμιση");
-    N8 = MakeAction(this, "N8", builtIn[UiKey::Bexit]);
-    N10 = MakeAction(this, "N10", builtIn[UiKey::MView]);
-    LargeIcons1 = MakeAction(this, "LargeIcons1", builtIn[UiKey::Vlarge]);
-    SmallIcons1 = MakeAction(this, "SmallIcons1", builtIn[UiKey::Vsmall]);
-    List1 = MakeAction(this, "List1", builtIn[UiKey::Vlist]);
-    Details1 = MakeAction(this, "Details1", builtIn[UiKey::Vdetails]);
-    N13 = MakeAction(this, "N13", builtIn[UiKey::VlogFile]);
-    N14 = MakeAction(this, "N14", builtIn[UiKey::VdelLogfile]);
-    N15 = MakeAction(this, "N15", builtIn[UiKey::Mlang]);
-    N9 = MakeAction(this, "N9", builtIn[UiKey::MInfo]);
+    N2 = MakeAction(this, "N2");
+    N3 = MakeAction(this, "N3");
+    N5 = MakeAction(this, "N5");
+    N6 = MakeAction(this, "N6");
+    N11 = MakeAction(this, "N11");
+    N8 = MakeAction(this, "N8");
+    N10 = MakeAction(this, "N10");
+    LargeIcons1 = MakeAction(this, "LargeIcons1");
+    SmallIcons1 = MakeAction(this, "SmallIcons1");
+    List1 = MakeAction(this, "List1");
+    Details1 = MakeAction(this, "Details1");
+    N13 = MakeAction(this, "N13");
+    N14 = MakeAction(this, "N14");
+    N15 = MakeAction(this, "N15");
+    N9 = MakeAction(this, "N9");
     for (size_t i = 0; i < LanguageItems.size(); ++i) {
         const std::string name = "a" + std::to_string(i + 1);
-        LanguageItems[i] = MakeAction(this, name.c_str(), name);
+        LanguageItems[i] = MakeAction(this, name.c_str());
+        LanguageItems[i]->setText(QString::fromStdString(name));
         LanguageItems[i]->setVisible(false);
         connect(LanguageItems[i], &QAction::triggered, this,
                 [this, i] { guarded([this, i] { LanguageItemClick(static_cast<int>(i)); }); });
     }
-    N16 = MakeAction(this, "N16", builtIn[UiKey::VlogFile]);
-    mnuInfo = MakeAction(this, "mnuInfo", "Πληροφορίες...");
-    mnuQuit = MakeAction(this, "mnuQuit", builtIn[UiKey::Bexit]);
+    N16 = MakeAction(this, "N16");
+    mnuInfo = MakeAction(this, "mnuInfo");
+    mnuQuit = MakeAction(this, "mnuQuit");
 
     for (QAction* style : {LargeIcons1, SmallIcons1, List1, Details1})
         style->setCheckable(true);
@@ -127,7 +127,6 @@ void TMain::createActions()
 
 void TMain::createToolbar()
 {
-    const ::UiText builtIn = ::UiText::BuiltIn();
     ToolBar3 = addToolBar(QString());
     ToolBar3->setObjectName(QStringLiteral("ToolBar3"));
     ToolBar3->setMovable(false);
@@ -144,10 +143,10 @@ void TMain::createToolbar()
     Image4->setCursor(Qt::SizeHorCursor);
     ToolBar3->addWidget(Image4);
 
-    ToolButton8 = MakeToolButton("ToolButton8", m_toolbarPictures[0], builtIn[UiKey::Bcreate]);
-    ToolButton9 = MakeToolButton("ToolButton9", m_toolbarPictures[1], builtIn[UiKey::bdelete]);
-    ToolButton10 = MakeToolButton("ToolButton10", m_toolbarPictures[2], builtIn[UiKey::Bconfig]);
-    ToolButton12 = MakeToolButton("ToolButton12", m_toolbarPictures[3], builtIn[UiKey::BRun]);
+    ToolButton8 = MakeToolButton("ToolButton8", m_toolbarPictures[0]);
+    ToolButton9 = MakeToolButton("ToolButton9", m_toolbarPictures[1]);
+    ToolButton10 = MakeToolButton("ToolButton10", m_toolbarPictures[2]);
+    ToolButton12 = MakeToolButton("ToolButton12", m_toolbarPictures[3]);
     ToolBar3->addWidget(ToolButton8);
     ToolBar3->addWidget(ToolButton9);
     ToolBar3->addWidget(ToolButton10);

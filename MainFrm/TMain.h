@@ -1,6 +1,29 @@
 #pragma once
 
+// The window's items keep the names of the original form. What each one is on screen:
+//
+//   ToolBar3          the toolbar; Image4 its grip at the left edge
+//   ToolButton8       toolbar: New (a profile, through the wizard)
+//   ToolButton9       toolbar: Delete (the selected profile)
+//   ToolButton10      toolbar: Settings (edit the selected profile in the wizard)
+//   ToolButton11/13   toolbar: the gap before Run, the gap at the end (plain widgets)
+//   ToolButton12      toolbar: Run, which turns into Stop while a run is in progress
+//   GroupBox1, Gauge1 toolbar: the progress bar, shown during a run
+//   ListView1         the profile list
+//   StatusBar1[0..3]  status bar: profile count, file being copied, profile running, copy method
+//   N2 / N10 / N15 / N9   main menu: File / View / Language / Info
+//   N3, N5, N6, N11, N8   File menu: New, Run, Delete, Settings, Exit
+//   LargeIcons1, SmallIcons1, List1, Details1   View menu: how the list shows the profiles
+//   N13, N14          View menu: view the error log, delete the error log
+//   a1 .. a8          Language menu: one item per language file found (LanguageItems)
+//   PopupMenu1        the tray icon's menu: N16 view the error log, mnuInfo about, mnuQuit Exit
+//   NormIcon          the tray icon
+//   Timer1            the scheduler's tick, every second
+//   Timer3            the start-up tick: the first runs shortly after start-up
+
+#include "engine/FailureNotice.h"
 #include "engine/FileTable.h"
+#include "engine/RunContext.h"
 #include "engine/RunView.h"
 #include "localisation/UiText.h"
 #include "profiles/Profile.h"
@@ -115,7 +138,6 @@ public:
     void ReportError(const std::string& message) override;
 
     // --- What the scheduler needs -----------------------------------------------------------
-    uint64_t ProfileTableGeneration() const { return m_profileGeneration; }
     bool RunInProgress() const { return m_runInProgress; }
     // Steps 1 to 6 of a scheduled run of profile n.
     void RunScheduledProfile(int32_t n);
@@ -139,9 +161,14 @@ private:
     void createMainMenu();
     void createTrayIcon();
     void createTimers();
-    void relabel();
+    void relabel(const ::UiText& text);
     void loadProfilesAtStartUp();
     void setItemImage(int row, int image);
+    enum class RunStart { ByHand, Scheduled };
+    // Runs profile n and shows how it ended: the item's picture, and a notice of a failure.
+    void runProfile(int32_t n, RunStart start);
+    bool stillAt(int32_t n, const Profile& profile) const;
+    void tellOfFailure(const std::string& profileName, RunStart start);
     void flushPanels();
     void hideToTray();
     void quitProgram();
@@ -158,7 +185,9 @@ private:
     int m_runButtonImage = 3;
     bool m_runInProgress = false;
     bool m_quitting = false;
-    uint64_t m_profileGeneration = 0;
+    RunFailures m_lastRunFailures;
+    FailureStreaks m_failureStreaks;
+    class TrayNotice* m_trayNotice = nullptr;
     std::unique_ptr<class SchedulerAdapter> m_scheduler;
     std::array<std::string, 4> m_pendingPanels;
     std::array<bool, 4> m_panelDirty{};

@@ -50,11 +50,8 @@ void TMain::ToolButton10Click(QObject*)
 
 // --- ProfileListView --------------------------------------------------------------------------
 
-// Every reload of the table starts here, so this is where a scheduler tick learns that the
-// table it walks has been replaced; even a reload that fails later has thrown the old one away.
 void TMain::ClearItems()
 {
-    ++m_profileGeneration;
     ListView1->clear();
 }
 

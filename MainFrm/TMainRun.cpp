@@ -2,7 +2,10 @@
 #include "MainFrm/TMain.h"
 
 #include "engine/CopyRun.h"
+#include "engine/FailureNotice.h"
 #include "engine/Scan.h"
+#include "widgets/TrayNotice.h"
+#include "widgets/WidgetText.h"
 
 #include <QListWidget>
 
@@ -33,6 +36,7 @@ void TMain::RunBackup(const std::string& source, const std::string& destinationR
 {
     RunContext context{FileTable, FileCount, StopRequested, LastRunFailed, UiText, *this, false, std::string(), {}};
     ::RunBackup(context, source, destinationRoot);
+    m_lastRunFailures = context.Failures;
     flushPanels();
 }
 
@@ -51,36 +55,54 @@ void TMain::ToolButton12Click(QObject*)
     const int row = ListView1->row(selected.front());
     if (row >= ProfileCount)
         return; // the list mirrors the table; a row past it has no profile to run
-    SetRunButton(UiText[UiKey::Mstop], 4);
-    const Profile& profile = ProfileTable[row + 1];
-    SetPanelText(2, profile.Name.ToText());
-    {
-        RunInProgressMark mark(m_runInProgress);
-        RunBackup(profile.Source.ToText(), profile.Destination.ToText());
-    }
-    // The item at the run's position, even after a reload of the list during the run; a list that no
-    // longer has that row gets no picture.
-    setItemImage(row, LastRunFailed);
-    SetPanelText(2, std::string());
-    SetPanelText(3, std::string());
-    flushPanels();
+    runProfile(row + 1, RunStart::ByHand);
 }
 
 void TMain::RunScheduledProfile(int32_t n)
 {
+    runProfile(n, RunStart::Scheduled);
+}
+
+void TMain::runProfile(int32_t n, RunStart start)
+{
     StopRequested = false;
     SetRunButton(UiText[UiKey::Mstop], 4);
-    SetPanelText(2, ProfileTable[n].Name.ToText());
-    const std::string source = ProfileTable[n].Source.ToText();
-    const std::string destination = ProfileTable[n].Destination.ToText();
-    const uint64_t generation = m_profileGeneration;
+    // A copy: the table may be reloaded while the run pumps messages.
+    const Profile ran = ProfileTable[n];
+    const std::string name = ran.Name.ToText();
+    SetPanelText(2, name);
     {
         RunInProgressMark mark(m_runInProgress);
-        RunBackup(source, destination);
+        RunBackup(ran.Source.ToText(), ran.Destination.ToText());
     }
-    if (generation == m_profileGeneration)
+    // After a reload during the run the picture goes to the item at the run's number only while that
+    // is still the profile that ran: same name, source and destination.
+    if (stillAt(n, ran))
         setItemImage(n - 1, LastRunFailed);
     SetPanelText(2, std::string());
     SetPanelText(3, std::string());
     flushPanels();
+    tellOfFailure(name, start);
+}
+
+bool TMain::stillAt(int32_t n, const Profile& profile) const
+{
+    if (n > ProfileCount)
+        return false;
+    const Profile& now = ProfileTable[n];
+    return now.Name.ToText() == profile.Name.ToText() && now.Source.ToText() == profile.Source.ToText()
+        && now.Destination.ToText() == profile.Destination.ToText();
+}
+
+void TMain::tellOfFailure(const std::string& profileName, RunStart start)
+{
+    if (!m_failureStreaks.BeginsStreak(profileName, LastRunFailed != 0))
+        return;
+    // The failure picture tells a user who is looking at the window.
+    if (start == RunStart::ByHand && isVisible() && !isMinimized())
+        return;
+    if (!FailureNoticesWanted())
+        return;
+    const FailureNotice notice = FailureNoticeFor(profileName, m_lastRunFailures, UiText);
+    m_trayNotice->Show(WidgetText(notice.title), WidgetText(notice.body));
 }

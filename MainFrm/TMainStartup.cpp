@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QToolButton>
 
+#include <utility>
+
 void TMain::FormCreate()
 {
     guarded([this] {
@@ -31,7 +33,7 @@ void TMain::FormCreate()
         }
         LanguageName = ReadAndKeepLanguageName();
         LoadStartLanguage(LanguageName, UiText);
-        relabel();
+        relabel(UiText);
     });
     // The profiles load even when the settings or language file could not be written (a file the
     // user protected, a full disk): a caption left untranslated must not stop every backup.
@@ -41,34 +43,25 @@ void TMain::FormCreate()
 void TMain::ApplyLanguage(const std::string& name)
 {
     LoadLanguage(name, UiText);
-    relabel();
+    relabel(UiText);
 }
 
-void TMain::relabel()
+void TMain::relabel(const ::UiText& text)
 {
-    const auto set = [this](auto* control, UiKey key) { control->setText(WidgetText(UiText[key])); };
-    set(ToolButton8, UiKey::Bcreate);
-    set(ToolButton9, UiKey::bdelete);
-    set(ToolButton10, UiKey::Bconfig);
-    set(ToolButton12, UiKey::BRun);
-    set(N2, UiKey::Mfile);
-    set(N10, UiKey::MView);
-    set(N9, UiKey::MInfo);
-    set(mnuInfo, UiKey::MInfo);
-    set(N3, UiKey::BnewProfile);
-    set(N5, UiKey::Bcopynow);
-    set(N6, UiKey::bdelete);
-    set(N11, UiKey::Bconfig);
-    set(N8, UiKey::Bexit);
-    set(mnuQuit, UiKey::Bexit);
-    set(LargeIcons1, UiKey::Vlarge);
-    set(SmallIcons1, UiKey::Vsmall);
-    set(List1, UiKey::Vlist);
-    set(Details1, UiKey::Vdetails);
-    set(N13, UiKey::VlogFile);
-    set(N16, UiKey::VlogFile);
-    set(N14, UiKey::VdelLogfile);
-    set(N15, UiKey::Mlang);
+    // Every control that shows an interface text, with the key of its text. Actions and tool buttons
+    // alike carry their caption as the "text" property.
+    const std::pair<QObject*, UiKey> captions[] = {
+        {ToolButton8, UiKey::Bcreate}, {ToolButton9, UiKey::bdelete},     {ToolButton10, UiKey::Bconfig},
+        {ToolButton12, UiKey::BRun},   {N2, UiKey::Mfile},                {N10, UiKey::MView},
+        {N9, UiKey::MInfo},            {mnuInfo, UiKey::MInfo},           {N3, UiKey::BnewProfile},
+        {N5, UiKey::Bcopynow},         {N6, UiKey::bdelete},              {N11, UiKey::Bconfig},
+        {N8, UiKey::Bexit},            {mnuQuit, UiKey::Bexit},           {LargeIcons1, UiKey::Vlarge},
+        {SmallIcons1, UiKey::Vsmall},  {List1, UiKey::Vlist},             {Details1, UiKey::Vdetails},
+        {N13, UiKey::VlogFile},        {N16, UiKey::VlogFile},            {N14, UiKey::VdelLogfile},
+        {N15, UiKey::Mlang},
+    };
+    for (const auto& [control, key] : captions)
+        control->setProperty("text", WidgetText(text[key]));
 }
 
 void TMain::LanguageItemClick(int index)

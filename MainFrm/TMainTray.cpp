@@ -3,6 +3,7 @@
 
 #include "widgets/ProgramIcons.h"
 #include "widgets/TrayDoubleClick.h"
+#include "widgets/TrayNotice.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,6 +25,8 @@ void TMain::createTrayIcon()
     NormIcon->setToolTip(QStringLiteral("Dupliqa"));
     NormIcon->setContextMenu(PopupMenu1);
     OnTrayDoubleClick(NormIcon, this, [this] { guarded([this] { NormIconDblClick(NormIcon); }); });
+    // A click on a notice of a failed run opens the error log, as the menu's log item does.
+    m_trayNotice = new TrayNotice(NormIcon, [this] { guarded([this] { N13Click(N16); }); });
     m_trayWatch = new QTimer(this);
     m_trayWatch->setInterval(TrayWatchMs);
     connect(m_trayWatch, &QTimer::timeout, this, &TMain::watchTray);

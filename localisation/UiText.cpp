@@ -63,6 +63,12 @@ constexpr std::array<UiKeyInfo, UiTextAddedCount> AddedKeys = {{
     {UiKey::Mfoldersemicolon, "Mfoldersemicolon",
      "Ο φάκελος %s δεν μπορεί να χρησιμοποιηθεί: ένα προφίλ δεν μπορεί να κρατήσει φάκελο που η "
      "διαδρομή του περιέχει \";\" ή αλλαγή γραμμής"},
+    {UiKey::NfailedTitle, "NfailedTitle", "Το αντίγραφο ασφαλείας %s απέτυχε"},
+    {UiKey::NfilesNotCopied, "NfilesNotCopied", "Αρχεία που δεν αντιγράφηκαν: %s"},
+    {UiKey::NsourceNotRead, "NsourceNotRead", "Φάκελοι της πηγής που δεν διαβάζονται: %s"},
+    {UiKey::NdestinationMissing, "NdestinationMissing", "Ο φάκελος προορισμού δεν υπάρχει"},
+    {UiKey::NrunAborted, "NrunAborted", "Η αντιγραφή σταμάτησε πριν τελειώσει"},
+    {UiKey::NseeLog, "NseeLog", "Λεπτομέρειες στο αρχείο καταγραφής λαθών"},
 }};
 
 } // namespace

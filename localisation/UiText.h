@@ -13,10 +13,11 @@ enum class UiKey : int {
     // Texts added since the language files were first laid out: read when a file has them, never
     // written back, so that the file a first start writes keeps the 48 keys it always had.
     Mprofilelimit, Mfoldersemicolon,
+    NfailedTitle, NfilesNotCopied, NsourceNotRead, NdestinationMissing, NrunAborted, NseeLog,
 };
 
 constexpr int UiTextCount = 49;
-constexpr int UiTextAddedCount = 2;
+constexpr int UiTextAddedCount = 8;
 
 // One key of a language file: its name as the program reads it, its slot and its built-in text
 // (UTF-8, the system encoding).

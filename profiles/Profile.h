@@ -23,6 +23,11 @@ public:
     Profile& operator[](int32_t n) { return m_slots.at(Index(n)); }
     const Profile& operator[](int32_t n) const { return m_slots.at(Index(n)); }
 
+    // Changes with every reload, so that whoever walks the table (the scheduler, a run) can tell
+    // that the profile at a number may no longer be the one it started with.
+    uint64_t Generation() const { return m_generation; }
+    void BeginReload() { ++m_generation; }
+
 private:
     static size_t Index(int32_t n)
     {
@@ -31,6 +36,7 @@ private:
         return static_cast<size_t>(n - 1);
     }
     std::array<Profile, MaxProfiles> m_slots;
+    uint64_t m_generation = 0;
 };
 
 // What the wizard hands back on the main window; an empty WizName means it gave no result.

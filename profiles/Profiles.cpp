@@ -32,6 +32,8 @@ std::string ItemsPath()
 
 size_t LoadProfiles(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list, const UiText& text)
 {
+    // Even a reload that fails later has thrown the old table away.
+    ProfileTable.BeginReload();
     ProfileCount = 0;
     list.ClearItems();
     const std::string path = ItemsPath();

@@ -25,6 +25,8 @@ E2E_APP=""
 E2E_XVFB_PID=""
 E2E_TRAYER_PID=""
 E2E_APP_PID=""
+# Further helpers a test starts itself (a session bus, a notification service), ended like the rest.
+E2E_OTHER_PIDS=()
 E2E_PANEL=""
 E2E_SHOT_COUNT=0
 E2E_SCREEN_W=1024
@@ -115,6 +117,10 @@ e2e_stop_process() {
 e2e_cleanup() {
     local status=$?
     e2e_stop_process "$E2E_APP_PID"
+    local other
+    for other in "${E2E_OTHER_PIDS[@]}"; do
+        e2e_stop_process "$other"
+    done
     e2e_stop_process "$E2E_TRAYER_PID"
     e2e_stop_process "$E2E_XVFB_PID"
     if [[ -n $E2E_WORK && ${E2E_KEEP_WORK:-0} != 1 ]]; then

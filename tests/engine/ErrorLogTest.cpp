@@ -2,6 +2,7 @@
 #include "ProcessIo.h"
 #include "TempFolder.h"
 #include "engine/ErrorLog.h"
+#include "engine/FailureNotice.h"
 #include "engine/LogTimeStamp.h"
 #include "platform/Error.h"
 #include "platform/ExeFolder.h"
@@ -275,4 +276,17 @@ TEST_F(ErrorLogTest, ALineBreakInTheTextIsWrittenAsAnEscapeSoTheEntryStaysOneLin
 {
     AppendErrorLog("/data/one\ntwo\r.txt");
     EXPECT_EQ(ReadFileBytes(exe / "Error.log"), stamp + " /data/one\\ntwo\\r.txt\r\n");
+}
+
+// The key that turns notices of failed runs off is only ever read: a start without it leaves the
+// settings file exactly as it has always been written.
+TEST_F(ErrorLogTest, NoticesOfFailedRunsAreOffOnlyByTheirOwnKey)
+{
+    const std::string settings = exe / "Dupliqa.ini";
+    EXPECT_TRUE(FailureNoticesWanted());
+    EXPECT_EQ(NamesIn(exe.path()), std::vector<std::string>{}) << "reading the key wrote a file";
+    WriteFileBytes(settings, "[Language]\r\nLanguage=English\r\nFailures=0\r\n");
+    EXPECT_TRUE(FailureNoticesWanted()) << "the key belongs to [Notifications]";
+    WriteFileBytes(settings, "[Language]\r\nLanguage=English\r\n[Notifications]\r\nFailures=0\r\n");
+    EXPECT_FALSE(FailureNoticesWanted());
 }

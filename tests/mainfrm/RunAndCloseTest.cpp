@@ -118,6 +118,28 @@ TEST_F(MainWindowTest, AManualRunMarksItsRowAfterTheListWasReloadedDuringIt)
     EXPECT_EQ(main.ItemImage(0), 1) << "the failed run's picture, though the list was reloaded";
 }
 
+TEST_F(MainWindowTest, ARunWhoseProfileWasDeletedDuringItMarksNoOtherProfile)
+{
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "src/a.txt", "alpha");
+    WriteFileBytes(dir / "Items.txt", "Bad;" + (dir / "src") + ";" + (dir / "nodrive/dst") + ";180\r\n" +
+                                          "Other;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n");
+    TMain& main = Start();
+    Select(main, 0);
+    QTimer deleter;
+    QObject::connect(&deleter, &QTimer::timeout, [&] {
+        if (main.RunButtonImage() != 4)
+            return;
+        deleter.stop();
+        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        main.ToolButton9->click(); // deletes the running profile: "Other" moves to its row
+    });
+    deleter.start(0);
+    main.ToolButton12->click();
+    ASSERT_EQ(main.ListView1->count(), 1);
+    EXPECT_EQ(main.ItemImage(0), 0) << "the failed run's picture went to the profile that took its row";
+}
+
 TEST_F(MainWindowTest, FileMenuDeleteDeletesTheSelectedProfile)
 {
     WriteFileBytes(dir / "Items.txt", "A;/a;/b;1\r\nB;/c;/d;2\r\n");

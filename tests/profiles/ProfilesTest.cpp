@@ -187,7 +187,9 @@ TEST_F(ProfilesTest, ReloadResetsCountdownsAndPictures)
     Load();
     table[1].Countdown = Variant::Double(2);
     list.items[0].second = 1;
+    const uint64_t generation = table.Generation();
     Load();
+    EXPECT_NE(table.Generation(), generation) << "a tick walking the table must see that it was reloaded";
     EXPECT_TRUE(table[1].Countdown.IsText());
     EXPECT_EQ(table[1].Countdown.ToText(), "7");
     EXPECT_EQ(list.items[0].second, 0);
