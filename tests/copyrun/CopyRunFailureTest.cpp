@@ -184,3 +184,28 @@ TEST(RunBackupFailures, AMissingSourceFolderIsLoggedAndFailsTheRunWhileAnEmptyOn
     EXPECT_TRUE(empty.LogLines().empty());
     EXPECT_FALSE(empty.ctx.Failures.Any());
 }
+
+TEST(RunBackupFailures, ALinkPlantedWhereADestinationFolderBelongsIsNeverWrittenThrough)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src/sub/deeper");
+    WriteFileBytes(dir / "src/a.txt", "a");
+    WriteFileBytes(dir / "src/sub/b.txt", "b");
+    WriteFileBytes(dir / "src/sub/deeper/c.txt", "c");
+    MakeFolders(dir / "elsewhere");
+    const std::string copies = dir / ("backup" + dir / "src/");
+    MakeFolders(copies);
+    std::filesystem::create_directory_symlink(dir / "elsewhere", copies + "sub");
+
+    for (int runs = 0; runs < 2; ++runs) {
+        RunHarness run;
+        RunBackup(run.ctx, dir / "src", dir / "backup");
+        EXPECT_EQ(run.lastRunFailed, 1);
+        const auto lines = run.LogLines();
+        ASSERT_EQ(lines.size(), 1u) << "one line for the folder, none for each file below it";
+        EXPECT_NE(lines[0].find(FolderFailureText(run.text, copies + "sub", "")), std::string::npos) << lines[0];
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "elsewhere"));
+        EXPECT_TRUE(std::filesystem::is_symlink(copies + "sub"));
+        EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "a");
+    }
+}
