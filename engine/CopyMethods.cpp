@@ -74,18 +74,22 @@ const FileStatus* OwnerToKeep(const SourceFile& source)
     return platform::RunningUser() == 0 ? &source.info : nullptr;
 }
 
-void PutInPlace(PartFile& copy, const SourceFile& source)
+// The time comes last before the close: a FUSE driver may stamp a file with the time of any later change.
+template <typename StampCopy>
+void PutInPlace(PartFile& copy, const SourceFile& source, StampCopy stampCopy)
 {
-    copy.ReplaceDestination(CopyPermissionsFrom(source.info.permissions), OwnerToKeep(source));
+    copy.SetOwnerAndPermissions(CopyPermissionsFrom(source.info.permissions), OwnerToKeep(source));
+    stampCopy();
+    copy.ReplaceDestination();
 }
 
 // The source's stamp as it was when the source was opened, on the open copy: a file changed while
 // it was being copied then differs from its copy, and the next run copies it again. A time that has
 // no stamp is copied whole, so that the copy compares equal to it. A stamp that cannot be set
 // leaves the copy with the time of copying, which also only means another copy.
-void CopyStamp(const SourceFile& source, const PartFile& copy)
+void CopyStamp(const SourceFile& source, PartFile& copy)
 {
-    platform::SetStampOrTimeOfOpenFile(copy.fd(), source.info.modified);
+    copy.SetTimes(source.info.accessed, platform::StampedTime(source.info.modified));
 }
 
 bool ChangedSinceOpened(const SourceFile& source, const FileStatus& now)
@@ -215,8 +219,7 @@ void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
     if (!blocks.Finish(copied))
         throw Error(FormatMessage("Unable to write to %s", destinationPath));
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    CopyStamp(source, copy);
-    PutInPlace(copy, source);
+    PutInPlace(copy, source, [&] { CopyStamp(source, copy); });
 }
 
 void CopyByStream(RunContext& ctx, const FileToCopy& file)
@@ -243,8 +246,7 @@ void CopyByStream(RunContext& ctx, const FileToCopy& file)
         left -= got;
     }
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    CopyStamp(source, copy);
-    PutInPlace(copy, source);
+    PutInPlace(copy, source, [&] { CopyStamp(source, copy); });
 }
 
 void CopyBySystem(RunContext& ctx, const FileToCopy& file)
@@ -259,8 +261,7 @@ void CopyBySystem(RunContext& ctx, const FileToCopy& file)
         // Like the operating system's copy, the modification time is kept exactly, not as a stamp,
         // as it was when opened; as with the other methods, a time that cannot be set does not undo
         // a complete copy.
-        platform::SetTimeOfOpenFile(copy.fd(), source.info.modified);
-        PutInPlace(copy, source);
+        PutInPlace(copy, source, [&] { copy.SetTimes(source.info.accessed, source.info.modified); });
     } catch (const SourcePassedOver&) {
         throw;
     } catch (const std::exception&) {

@@ -1,6 +1,7 @@
 #include "engine/PartFile.h"
 
 #include "engine/DestinationFolders.h"
+#include "platform/DosStamp.h"
 #include "platform/Error.h"
 
 #include <cerrno>
@@ -119,12 +120,30 @@ bool StoredOrRefused(bool done)
 
 } // namespace
 
-void PartFile::ReplaceDestination(mode_t permissions, const platform::FileStatus* owner)
+void PartFile::SetOwnerAndPermissions(mode_t permissions, const platform::FileStatus* owner)
 {
     // The owner first: a change of owner drops set-user-ID bits, and the mode then is the copy's own.
-    const bool complete = (!owner || StoredOrRefused(platform::SetOwner(m_file.get(), owner->owner, owner->group)))
-        && StoredOrRefused(platform::SetPermissions(m_file.get(), permissions)) && m_file.Close();
-    if (!complete || !m_folder.Rename(m_name, m_destinationName))
+    if ((owner && !StoredOrRefused(platform::SetOwner(m_file.get(), owner->owner, owner->group)))
+        || !StoredOrRefused(platform::SetPermissions(m_file.get(), permissions)))
+        throw Error(FormatMessage("Unable to write to %s", m_destination));
+}
+
+void PartFile::SetTimes(const timespec& accessed, const timespec& modified)
+{
+    if (platform::SetTimes(m_file.get(), accessed, modified))
+        m_times.emplace(accessed, modified);
+}
+
+void PartFile::ReplaceDestination()
+{
+    if (!m_file.Close() || !m_folder.Rename(m_name, m_destinationName))
         throw Error(FormatMessage("Unable to write to %s", m_destination));
     m_replacedDestination = true;
+    // Read back: a FUSE driver for FAT gives a renamed file the time of the rename, and the next run would
+    // copy the file again. A time that still cannot be set only means another copy then.
+    if (!m_times)
+        return;
+    const auto copy = m_folder.StatusOf(m_destinationName, platform::Links::DoNotFollow);
+    if (copy && !platform::SameStampOrTime(copy->modified, m_times->second))
+        m_folder.SetTimes(m_destinationName, m_times->first, m_times->second);
 }

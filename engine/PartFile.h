@@ -3,7 +3,9 @@
 #include "platform/FileDescriptor.h"
 #include "platform/Folder.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <sys/types.h>
 
 // A copy in the making: a hidden file beside the destination that takes the destination's place
@@ -30,11 +32,17 @@ public:
     // Whether the folder the copy is made in holds a file (or anything else) under the destination's name.
     bool DestinationExists() const;
 
-    // Gives the copy its owner (where one is given) and permission bits, closes it and renames it over
-    // the destination (a link there is replaced itself, never followed). An owner or mode that the file
+    // Gives the copy its owner (where one is given) and permission bits. An owner or mode that the file
     // system cannot store (FAT and exFAT keep neither) leaves the copy as it is. Throws Error("Unable to
-    // write to <destination>").
-    void ReplaceDestination(mode_t permissions, const platform::FileStatus* owner = nullptr);
+    // write to <destination>") for any other failure.
+    void SetOwnerAndPermissions(mode_t permissions, const platform::FileStatus* owner);
+
+    // Gives the copy both its times, which the rename then keeps on most file systems.
+    void SetTimes(const timespec& accessed, const timespec& modified);
+
+    // Closes the copy and renames it over the destination (a link there is replaced itself, never
+    // followed). Throws Error("Unable to write to <destination>").
+    void ReplaceDestination();
 
 private:
     std::string m_destination;
@@ -43,6 +51,7 @@ private:
     const platform::Folder& m_folder;
     platform::FileDescriptor m_file;
     bool m_replacedDestination = false;
+    std::optional<std::pair<timespec, timespec>> m_times; // accessed and modified, as given to the copy
 };
 
 // The names the part file of a destination file called name may take: ".<name>.dupliqa-part" first,

@@ -123,4 +123,11 @@ bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time)
     return SetTimeOfOpenFile(fd, time);
 }
 
+struct timespec StampedTime(const struct timespec& time)
+{
+    const int32_t stamp = StampFromTime(time.tv_sec);
+    const auto stamped = stamp != NoStamp ? ModificationTimeOf(stamp) : std::nullopt;
+    return stamped ? *stamped : time;
+}
+
 } // namespace platform

@@ -36,4 +36,7 @@ bool SameStampOrTime(const struct timespec& a, const struct timespec& b);
 // refuses the change.
 bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time);
 
+// The time a file stamped from time gets: the stamp's own time, or time itself where it has no stamp.
+struct timespec StampedTime(const struct timespec& time);
+
 } // namespace platform

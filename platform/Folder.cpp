@@ -41,6 +41,7 @@ FileStatus StatusFrom(const struct stat& info)
     status.group = info.st_gid;
     status.size = info.st_size;
     status.allocated = info.st_blocks * 512;
+    status.accessed = info.st_atim;
     status.modified = info.st_mtim;
     status.device = info.st_dev;
     status.inode = info.st_ino;
@@ -149,6 +150,12 @@ bool Folder::Rename(const std::string& from, const std::string& to) const
     return ::renameat(descriptor(), from.c_str(), descriptor(), to.c_str()) == 0;
 }
 
+bool Folder::SetTimes(const std::string& name, const timespec& accessed, const timespec& modified) const
+{
+    const timespec times[2] = {accessed, modified};
+    return ::utimensat(descriptor(), name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 bool Folder::Remove(const std::string& name) const
 {
     return ::unlinkat(descriptor(), name.c_str(), 0) == 0;
@@ -240,6 +247,12 @@ std::optional<FolderListing::Entry> FolderListing::Next()
 bool SetOwner(int fd, uid_t owner, gid_t group)
 {
     return ::fchown(fd, owner, group) == 0;
+}
+
+bool SetTimes(int fd, const timespec& accessed, const timespec& modified)
+{
+    const timespec times[2] = {accessed, modified};
+    return ::futimens(fd, times) == 0;
 }
 
 bool SetPermissions(int fd, mode_t permissions)

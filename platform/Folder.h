@@ -21,6 +21,7 @@ struct FileStatus {
     gid_t group = 0;
     off_t size = 0;
     off_t allocated = 0; // bytes the file system holds for it, fewer than size for a sparse file
+    timespec accessed{};
     timespec modified{};
     dev_t device = 0;
     ino_t inode = 0;
@@ -63,6 +64,9 @@ public:
 
     // Renames within this folder; a link under the new name is replaced itself, never followed.
     bool Rename(const std::string& from, const std::string& to) const;
+
+    // Sets both times of a file (never of a link's target) in this folder.
+    bool SetTimes(const std::string& name, const timespec& accessed, const timespec& modified) const;
 
     // Removes a file (or a link itself) in this folder.
     bool Remove(const std::string& name) const;
@@ -109,6 +113,9 @@ private:
 // refusal (FAT and exFAT drivers keep no owner and few modes) is no failure of the copy.
 bool SetOwner(int fd, uid_t owner, gid_t group);
 bool SetPermissions(int fd, mode_t permissions);
+// Both times given as they are: FUSE drivers for FAT and exFAT take a call that leaves one out for one
+// that sets no time at all.
+bool SetTimes(int fd, const timespec& accessed, const timespec& modified);
 std::optional<FileStatus> StatusOfOpenFile(int fd);
 // A file named by its whole path, links followed: for the top of a tree only.
 std::optional<FileStatus> StatusOfPath(const std::string& path);
