@@ -33,10 +33,17 @@ struct SourceFile {
 SourceFile OpenSource(const FileToCopy& file)
 {
     SourceFile source;
+    // The name is looked at before the open and the open file after it, so that a link put in the name's place
+    // between the two is caught either way.
+    const auto atLook = file.sourceFolder.StatusOf(file.sourceName, platform::Links::DoNotFollow);
     source.file = file.sourceFolder.OpenForReading(file.sourceName);
     const auto info = source.file.valid() ? platform::StatusOfOpenFile(source.file.get()) : std::nullopt;
-    if (!info || info->kind != platform::EntryKind::File)
+    if (!atLook || !info || info->kind != platform::EntryKind::File
+        || (atLook->kind == platform::EntryKind::File && !atLook->IsSameFile(*info)))
         throw Error(FormatMessage("Cannot open file %s", file.sourcePath));
+    if (atLook->kind == platform::EntryKind::Link && atLook->owner != platform::RunningUser()
+        && atLook->owner != info->owner)
+        throw SourceRefused("symbolic link of another user, not followed");
     source.info = *info;
     // Asked of the open file, since the scan saw only the name: a link can lead there, or be made to.
     if (platform::IsOnVirtualFileSystem(source.file.get()))
@@ -263,6 +270,8 @@ void CopyBySystem(RunContext& ctx, const FileToCopy& file)
         // a complete copy.
         PutInPlace(copy, source, [&] { copy.SetTimes(source.info.accessed, source.info.modified); });
     } catch (const SourcePassedOver&) {
+        throw;
+    } catch (const SourceRefused&) {
         throw;
     } catch (const std::exception&) {
         throw Error("");

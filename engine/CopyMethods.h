@@ -43,6 +43,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Thrown by a method whose source is a symbolic link that the running user may not follow: one of another
+// user that names a file of a third. Run as root over a user's tree, following it would put into the backup
+// a file that user could never read. Passed over with what() as the reason; no other method tries it.
+class SourceRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Block by block, pumping the window before each block; abandons the file, without failing, when
 // a stop is requested.
 void CopyByBlocks(RunContext& ctx, const FileToCopy& file);

@@ -74,6 +74,8 @@ bool Succeeds(Attempt attempt)
         return true;
     } catch (const SourcePassedOver&) {
         throw;
+    } catch (const SourceRefused&) {
+        throw;
     } catch (const std::exception&) {
         return false;
     }
@@ -120,13 +122,18 @@ void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
 }
 
 // A file on a virtual file system is no data of the user's, like a fifo or a device: it is passed over
-// without a log line, or every run of a tree that holds such a link would be marked failed for ever.
+// without a log line, or every run of a tree that holds such a link would be marked failed for ever. A link
+// the running user may not follow is passed over too, with one line that says why.
 void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
                        const FileToCopy& file, bool needsCopy)
 {
     try {
         TryEveryMethod(ctx, mount, folders, file, needsCopy);
     } catch (const SourcePassedOver&) {
+    } catch (const SourceRefused& refusal) {
+        ctx.LastRunFailed = 1;
+        ++ctx.Failures.filesNotCopied;
+        AppendToLog(FolderFailureText(ctx.Text, file.sourcePath, refusal.what()));
     }
 }
 

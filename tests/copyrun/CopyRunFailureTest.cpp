@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <regex>
+#include <unistd.h>
 
 namespace {
 
@@ -208,4 +209,29 @@ TEST(RunBackupFailures, ALinkPlantedWhereADestinationFolderBelongsIsNeverWritten
         EXPECT_TRUE(std::filesystem::is_symlink(copies + "sub"));
         EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "a");
     }
+}
+
+TEST(RunBackupFailures, ASourceLinkOfAnotherUserToAFileOfAThirdIsPassedOverWithOneLine)
+{
+    if (!RunningAsRoot())
+        GTEST_SKIP() << "giving a link to another user needs root";
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "secret", "root's own");
+    WriteFileBytes(dir / "src/mine.txt", "mine");
+    ASSERT_EQ(::symlink((dir / "src/mine.txt").c_str(), (dir / "src/own-link.txt").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "secret").c_str(), (dir / "src/their-link.txt").c_str()), 0);
+    ASSERT_EQ(::lchown((dir / "src/their-link.txt").c_str(), 1234, 1234), 0);
+    const std::string copies = dir / ("backup" + dir / "src/");
+
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+    EXPECT_EQ(run.lastRunFailed, 1);
+    const auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(FolderFailureText(run.text, dir / "src/their-link.txt", "")), std::string::npos)
+        << lines[0];
+    EXPECT_FALSE(Exists(copies + "their-link.txt"));
+    EXPECT_EQ(ReadFileBytes(copies + "own-link.txt"), "mine");
+    EXPECT_EQ(run.view.methodLabels.size(), 3u) << "one method each, none tried again for the refused link";
 }
