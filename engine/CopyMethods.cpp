@@ -83,11 +83,13 @@ const FileStatus* OwnerToKeep(const SourceFile& source)
 
 // The time comes last before the close: a FUSE driver may stamp a file with the time of any later change.
 template <typename StampCopy>
-void PutInPlace(PartFile& copy, const SourceFile& source, StampCopy stampCopy)
+void PutInPlace(const FileToCopy& file, PartFile& copy, const SourceFile& source, StampCopy stampCopy)
 {
     copy.SetOwnerAndPermissions(CopyPermissionsFrom(source.info.permissions), OwnerToKeep(source));
     stampCopy();
-    copy.ReplaceDestination();
+    const auto placed = copy.ReplaceDestination();
+    if (file.destinationSeen)
+        *file.destinationSeen = placed;
 }
 
 // The source's stamp as it was when the source was opened, on the open copy: a file changed while
@@ -147,6 +149,8 @@ void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& 
 bool NeedsCopy(const FileToCopy& file)
 {
     const auto destination = file.destinationFolder.StatusOf(file.destinationName, platform::Links::DoNotFollow);
+    if (file.destinationSeen)
+        *file.destinationSeen = destination;
     if (!destination || destination->kind != platform::EntryKind::File)
         return true;
     const auto source = file.sourceFolder.StatusOf(file.sourceName, platform::Links::Follow);
@@ -165,7 +169,7 @@ struct FileByPaths {
         : sourceFolder(platform::Folder::OpenTop(FolderPartOf(sourcePath))),
           destinationFolder(platform::Folder::OpenTop(FolderPartOf(destinationPath))),
           file{sourceFolder, NameOf(sourcePath), destinationFolder, NameOf(destinationPath), sourcePath,
-               destinationPath}
+               destinationPath, nullptr}
     {
     }
     platform::Folder sourceFolder;
@@ -226,7 +230,7 @@ void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
     if (!blocks.Finish(copied))
         throw Error(FormatMessage("Unable to write to %s", destinationPath));
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    PutInPlace(copy, source, [&] { CopyStamp(source, copy); });
+    PutInPlace(file, copy, source, [&] { CopyStamp(source, copy); });
 }
 
 void CopyByStream(RunContext& ctx, const FileToCopy& file)
@@ -253,7 +257,7 @@ void CopyByStream(RunContext& ctx, const FileToCopy& file)
         left -= got;
     }
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    PutInPlace(copy, source, [&] { CopyStamp(source, copy); });
+    PutInPlace(file, copy, source, [&] { CopyStamp(source, copy); });
 }
 
 void CopyBySystem(RunContext& ctx, const FileToCopy& file)
@@ -268,7 +272,7 @@ void CopyBySystem(RunContext& ctx, const FileToCopy& file)
         // Like the operating system's copy, the modification time is kept exactly, not as a stamp,
         // as it was when opened; as with the other methods, a time that cannot be set does not undo
         // a complete copy.
-        PutInPlace(copy, source, [&] { copy.SetTimes(source.info.accessed, source.info.modified); });
+        PutInPlace(file, copy, source, [&] { copy.SetTimes(source.info.accessed, source.info.modified); });
     } catch (const SourcePassedOver&) {
         throw;
     } catch (const SourceRefused&) {

@@ -4,6 +4,7 @@
 #include "platform/Folder.h"
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -18,6 +19,9 @@ struct FileToCopy {
     std::string destinationName;
     const std::string& sourcePath;
     const std::string& destinationPath;
+    // Where given, what stands under the destination's name as last seen: by the look that decides
+    // whether to copy, then as the copy put in place. Nothing when nothing does.
+    std::optional<platform::FileStatus>* destinationSeen;
 };
 
 // True when the destination is missing or its modification stamp differs from the source's, in

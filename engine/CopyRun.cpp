@@ -9,9 +9,11 @@
 #include "engine/TableFullText.h"
 
 #include <exception>
+#include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -98,11 +100,12 @@ void LogFileFailure(RunContext& ctx, const FileToCopy& file)
     AppendToLog(FileFailureText(ctx.Text, file.sourcePath, file.destinationPath));
 }
 
-void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
+// Whether the file is in place in the backup, copied now or before.
+bool TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
                     const FileToCopy& file, bool needsCopy)
 {
     if (Succeeds([&] { FirstAttempt(ctx, folders, file, needsCopy); }))
-        return;
+        return true;
     // The block copy pumped the window: the disk may have gone since, or the folder been removed. A disk
     // that went ends the run before anything is written to the folder that lay under it; a removed folder
     // is made again, as it would have been for a file that came later.
@@ -113,28 +116,28 @@ void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
     const platform::Folder notOpen;
     const platform::Folder* destinationFolder = folders.Prepare(file.destinationPath, unreachable);
     const FileToCopy again{file.sourceFolder, file.sourceName, destinationFolder ? *destinationFolder : notOpen,
-                           file.destinationName, file.sourcePath, file.destinationPath};
-    if (Succeeds([&] { CopyByStream(ctx, again); }))
-        return;
-    if (Succeeds([&] { CopyBySystem(ctx, again); }))
-        return;
+                           file.destinationName, file.sourcePath, file.destinationPath, file.destinationSeen};
+    if (Succeeds([&] { CopyByStream(ctx, again); }) || Succeeds([&] { CopyBySystem(ctx, again); }))
+        return true;
     LogFileFailure(ctx, again);
+    return false;
 }
 
 // A file on a virtual file system is no data of the user's, like a fifo or a device: it is passed over
 // without a log line, or every run of a tree that holds such a link would be marked failed for ever. A link
 // the running user may not follow is passed over too, with one line that says why.
-void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
+bool CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
                        const FileToCopy& file, bool needsCopy)
 {
     try {
-        TryEveryMethod(ctx, mount, folders, file, needsCopy);
+        return TryEveryMethod(ctx, mount, folders, file, needsCopy);
     } catch (const SourcePassedOver&) {
     } catch (const SourceRefused& refusal) {
         ctx.LastRunFailed = 1;
         ++ctx.Failures.filesNotCopied;
         AppendToLog(FolderFailureText(ctx.Text, file.sourcePath, refusal.what()));
     }
+    return false;
 }
 
 // The folders that this run never enters because something else stands where they belong, each logged
@@ -154,6 +157,43 @@ public:
 private:
     RunContext& m_ctx;
     std::set<std::string> m_logged;
+};
+
+// Which destination file each destination name of this run reached. On a disk that ignores letter case (a FAT
+// or exFAT stick) "A.txt" and "a.txt" name one file: the second name would replace the first one's copy, and
+// each would be copied again at every run. A name that reaches a file already claimed by another is a failure
+// of its own, and the first name's copy stays.
+class DestinationNames {
+public:
+    explicit DestinationNames(RunContext& ctx) : m_ctx(ctx) {}
+
+    // Whether seen, what stands under destination, is the file of another name of this run.
+    bool ClaimedByAnother(const std::optional<platform::FileStatus>& seen, const std::string& destination) const
+    {
+        if (!seen || seen->kind != platform::EntryKind::File)
+            return false;
+        const auto claim = m_claimed.find({seen->device, seen->inode});
+        return claim != m_claimed.end() && claim->second != destination;
+    }
+
+    // The file that destination names now, once it is in place.
+    void Claim(const std::optional<platform::FileStatus>& placed, const std::string& destination)
+    {
+        if (placed && placed->kind == platform::EntryKind::File)
+            m_claimed.insert_or_assign({placed->device, placed->inode}, destination);
+    }
+
+    void PassOver(const FileToCopy& file)
+    {
+        m_ctx.LastRunFailed = 1;
+        ++m_ctx.Failures.filesNotCopied;
+        AppendToLog(FileFailureText(m_ctx.Text, file.sourcePath, file.destinationPath)
+                    + ": another file of this backup already has this name here");
+    }
+
+private:
+    RunContext& m_ctx;
+    std::map<std::pair<dev_t, ino_t>, std::string> m_claimed;
 };
 
 // The source tree's folders, walked down from its open top: the file's path below the top names them.
@@ -176,6 +216,7 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
     const DestinationMount mount(destinationRoot);
     DestinationFolders folders(destinationRoot);
     UnreachableFolders unreachable(ctx);
+    DestinationNames names(ctx);
     // Stands for a folder that could not be opened or made for any other reason (no permission, a disk
     // error): each file of it fails in every method and is logged, as a copy that cannot be made.
     const platform::Folder notOpen;
@@ -198,9 +239,11 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         const platform::Folder* sourceFolder = destinationFolder ? sources.FolderOf(source, failure) : nullptr;
         if (destinationFolder && !sourceFolder && !failure.IsNoFolder())
             sourceFolder = &notOpen;
+        std::optional<platform::FileStatus> destinationSeen;
         std::optional<FileToCopy> file;
         if (sourceFolder)
-            file.emplace(*sourceFolder, NameOf(source), *destinationFolder, NameOf(destination), source, destination);
+            file.emplace(*sourceFolder, NameOf(source), *destinationFolder, NameOf(destination), source, destination,
+                         &destinationSeen);
         const bool needsCopy = !file || NeedsCopy(*file);
         // A copy that was just found in its folder below the root proves that the root's folder part is there,
         // as far as a file that is left alone cares: the check by path is for a file about to be written.
@@ -212,10 +255,15 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;
-        if (file)
-            CopyWithFallbacks(ctx, mount, folders, *file, needsCopy);
-        else
+        if (!file)
             unreachable.PassOver(failure);
+        else if (names.ClaimedByAnother(destinationSeen, destination)
+                 || (destinationSeen && folders.IsAnotherSpellingOfAPlacedName(file->destinationName)))
+            names.PassOver(*file);
+        else if (CopyWithFallbacks(ctx, mount, folders, *file, needsCopy)) {
+            names.Claim(destinationSeen, destination);
+            folders.Placed(file->destinationName);
+        }
         ctx.View.PumpMessages();
     }
 }

@@ -1,6 +1,7 @@
 #include "engine/DestinationFolders.h"
 
 #include "engine/PartFile.h"
+#include "platform/Listing.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
@@ -38,10 +39,10 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
     const platform::Folder* folder = m_chain.Reach(names, true, failure);
-    if (folder && (folder != m_listedFolder || names != m_listedNames)) {
+    if (folder && (folder != m_listedFolder || names != m_listedFolderNames)) {
         ListLeftoverParts(*folder);
         m_listedFolder = folder;
-        m_listedNames = names;
+        m_listedFolderNames = names;
     }
     return folder;
 }
@@ -51,6 +52,7 @@ void DestinationFolders::PrepareAgain()
     m_chain = FolderChain({}, m_root);
     m_listedFolder = nullptr;
     m_leftoverParts.clear();
+    m_listedNames.clear();
 }
 
 bool DestinationFolders::RootFolderExists() const
@@ -87,8 +89,25 @@ platform::Folder DestinationFolders::OpenRoot() const
 void DestinationFolders::ListLeftoverParts(const platform::Folder& folder)
 {
     m_leftoverParts.clear();
+    m_listedNames.clear();
+    m_placedNames.clear();
     platform::FolderListing listing(folder);
-    while (const auto entry = listing.Next())
+    while (const auto entry = listing.Next()) {
+        m_listedNames.insert(entry->name);
         if (IsPartFileName(entry->name))
             m_leftoverParts.insert(entry->name);
+    }
+}
+
+bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name) const
+{
+    if (m_listedNames.contains(name))
+        return false;
+    const auto placed = m_placedNames.find(platform::AsciiUpper(name));
+    return placed != m_placedNames.end() && placed->second != name;
+}
+
+void DestinationFolders::Placed(const std::string& name)
+{
+    m_placedNames.try_emplace(platform::AsciiUpper(name), name);
 }

@@ -3,6 +3,7 @@
 #include "engine/FolderChain.h"
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -46,6 +47,16 @@ public:
     // prepared folder would take, if the listing of that folder found one.
     void RemoveLeftoverPartOf(const platform::Folder& sourceFolder, const std::string& name);
 
+    // Whether a file found under name in the prepared folder is the copy of another name of this run
+    // under another spelling: name is no entry of the folder's listing, nor a name placed there by this
+    // run, but one placed there differs from it only in letter case. A stick that ignores letter case
+    // (FAT, exFAT) finds "a.txt" under "A.txt"; its FUSE drivers even give the two spellings different
+    // inode numbers, so the file's identity alone cannot tell.
+    bool IsAnotherSpellingOfAPlacedName(const std::string& name) const;
+
+    // Notes that a name of this run now has its copy in the prepared folder.
+    void Placed(const std::string& name);
+
 private:
     platform::Folder OpenRoot() const;
     void ListLeftoverParts(const platform::Folder& folder);
@@ -54,6 +65,8 @@ private:
     std::string m_rootFolderPart;
     FolderChain m_chain;
     const platform::Folder* m_listedFolder = nullptr;
-    std::vector<std::string> m_listedNames;
+    std::vector<std::string> m_listedFolderNames;
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
+    std::unordered_set<std::string> m_listedNames;   // every name in it when the run came to it
+    std::unordered_map<std::string, std::string> m_placedNames; // upper-cased to as placed by this run
 };

@@ -134,16 +134,15 @@ void PartFile::SetTimes(const timespec& accessed, const timespec& modified)
         m_times.emplace(accessed, modified);
 }
 
-void PartFile::ReplaceDestination()
+std::optional<platform::FileStatus> PartFile::ReplaceDestination()
 {
     if (!m_file.Close() || !m_folder.Rename(m_name, m_destinationName))
         throw Error(FormatMessage("Unable to write to %s", m_destination));
     m_replacedDestination = true;
     // Read back: a FUSE driver for FAT gives a renamed file the time of the rename, and the next run would
     // copy the file again. A time that still cannot be set only means another copy then.
-    if (!m_times)
-        return;
     const auto copy = m_folder.StatusOf(m_destinationName, platform::Links::DoNotFollow);
-    if (copy && !platform::SameStampOrTime(copy->modified, m_times->second))
+    if (copy && m_times && !platform::SameStampOrTime(copy->modified, m_times->second))
         m_folder.SetTimes(m_destinationName, m_times->first, m_times->second);
+    return copy;
 }

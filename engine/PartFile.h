@@ -41,8 +41,8 @@ public:
     void SetTimes(const timespec& accessed, const timespec& modified);
 
     // Closes the copy and renames it over the destination (a link there is replaced itself, never
-    // followed). Throws Error("Unable to write to <destination>").
-    void ReplaceDestination();
+    // followed); returns the copy as it then stands there. Throws Error("Unable to write to <destination>").
+    std::optional<platform::FileStatus> ReplaceDestination();
 
 private:
     std::string m_destination;

@@ -4,6 +4,7 @@
 #include "engine/CopyMethods.h"
 #include "engine/CopyRun.h"
 #include "engine/DestinationFolders.h"
+#include "engine/ErrorLog.h"
 #include "engine/PartFile.h"
 #include "platform/DosStamp.h"
 
@@ -301,5 +302,30 @@ TEST(RunBackup, EachKindOfDiskKeepsItsCopiesAndAnUnchangedReRunCopiesNothing)
         EXPECT_TRUE(again.view.methodLabels.empty()) << again.view.methodLabels.size() << " files copied again";
         std::printf("%s: %zu files copied, then %zu at an unchanged run\n", LoopFileSystem::Name(kind).c_str(),
                     run.view.methodLabels.size(), again.view.methodLabels.size());
+    }
+}
+
+TEST(RunBackup, TwoNamesOfOneFileOnACaseBlindDiskKeepTheFirstCopyAndLogTheSecondAtEveryRun)
+{
+    LoopFileSystem disk(LoopFileSystem::Kind::ExFat);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.reason();
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "src/A.txt", "upper");
+    WriteFileBytes(dir / "src/a.txt", "lower");
+    for (int runs = 0; runs < 2; ++runs) {
+        RunHarness run;
+        RunBackup(run.ctx, dir / "src", disk / "backup");
+        ASSERT_EQ(run.fileCount, 2);
+        const std::string first = run.files[1];
+        const std::string second = run.files[2];
+        EXPECT_EQ(run.lastRunFailed, 1);
+        const auto lines = run.LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find(FileFailureText(run.text, second, disk / ("backup" + second)) + ": "),
+                  std::string::npos)
+            << lines[0];
+        EXPECT_EQ(ReadFileBytes(disk / ("backup" + first)), ReadFileBytes(first));
     }
 }
