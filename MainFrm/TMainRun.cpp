@@ -51,9 +51,9 @@ void TMain::ToolButton12Click(QObject*)
     const int row = ListView1->row(selected.front());
     if (row >= ProfileCount)
         return; // the list mirrors the table; a row past it has no profile to run
-    SetRunButton(UiText[UiKey::Mstop], 4);
+    SetRunButton(UiText[UiKey::Mstop], StopImage);
     const Profile& profile = ProfileTable[row + 1];
-    SetPanelText(2, profile.Name.ToText());
+    SetPanelText(ProfilePanel, profile.Name.ToText());
     {
         RunInProgressMark mark(m_runInProgress);
         RunBackup(profile.Source.ToText(), profile.Destination.ToText());
@@ -61,16 +61,16 @@ void TMain::ToolButton12Click(QObject*)
     // The item at the run's position, even after a reload of the list during the run; a list that no
     // longer has that row gets no picture.
     setItemImage(row, LastRunFailed);
-    SetPanelText(2, std::string());
-    SetPanelText(3, std::string());
+    SetPanelText(ProfilePanel, std::string());
+    SetPanelText(MethodPanel, std::string());
     flushPanels();
 }
 
 void TMain::RunScheduledProfile(int32_t n)
 {
     StopRequested = false;
-    SetRunButton(UiText[UiKey::Mstop], 4);
-    SetPanelText(2, ProfileTable[n].Name.ToText());
+    SetRunButton(UiText[UiKey::Mstop], StopImage);
+    SetPanelText(ProfilePanel, ProfileTable[n].Name.ToText());
     const std::string source = ProfileTable[n].Source.ToText();
     const std::string destination = ProfileTable[n].Destination.ToText();
     const uint64_t generation = m_profileGeneration;
@@ -80,7 +80,7 @@ void TMain::RunScheduledProfile(int32_t n)
     }
     if (generation == m_profileGeneration)
         setItemImage(n - 1, LastRunFailed);
-    SetPanelText(2, std::string());
-    SetPanelText(3, std::string());
+    SetPanelText(ProfilePanel, std::string());
+    SetPanelText(MethodPanel, std::string());
     flushPanels();
 }

@@ -19,7 +19,6 @@ using platform::FileStatus;
 
 namespace {
 
-constexpr int MethodPanel = 3;
 constexpr size_t StreamPieceSize = size_t{1} << 18;
 
 struct SourceFile {

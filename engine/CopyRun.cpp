@@ -18,10 +18,6 @@
 
 namespace {
 
-constexpr int PathPanel = 1;
-constexpr int MethodPanel = 3;
-constexpr int RunImage = 3;
-
 // Ends the copy loop through the run-level failure handler.
 class RunAbort : public std::runtime_error {
 public:

@@ -95,8 +95,8 @@ private:
                 break;
             ScanSubfolder(folder, name, base + name);
         }
-        m_ctx.View.SetPanelText(1, "");
-        m_ctx.View.SetPanelText(3, "");
+        m_ctx.View.SetPanelText(PathPanel, "");
+        m_ctx.View.SetPanelText(MethodPanel, "");
     }
 
     void ListFolder(const Folder& folder, const std::string& base, std::vector<std::string>& subfolders)
@@ -164,7 +164,7 @@ private:
         std::string& path = m_ctx.Files[number];
         path.assign(base).append(name);
         m_ctx.FileCount = number;
-        m_ctx.View.SetPanelText(1, path);
+        m_ctx.View.SetPanelText(PathPanel, path);
         m_ctx.View.PumpMessages();
     }
 
