@@ -182,7 +182,7 @@ private:
     MessageBoxes m_dialogs;
     QList<QIcon> m_toolbarPictures;
     QList<QIcon> m_listPictures;
-    int m_runButtonImage = 3;
+    int m_runButtonImage = RunImage;
     bool m_runInProgress = false;
     bool m_quitting = false;
     RunFailures m_lastRunFailures;

@@ -64,7 +64,7 @@ void TMain::AddItem(const std::string& caption, int image)
 
 void TMain::SetCountText(const std::string& text)
 {
-    SetPanelText(0, text);
+    SetPanelText(CountPanel, text);
     flushPanels();
 }
 

@@ -66,11 +66,11 @@ void TMain::RunScheduledProfile(int32_t n)
 void TMain::runProfile(int32_t n, RunStart start)
 {
     StopRequested = false;
-    SetRunButton(UiText[UiKey::Mstop], 4);
+    SetRunButton(UiText[UiKey::Mstop], StopImage);
     // A copy: the table may be reloaded while the run pumps messages.
     const Profile ran = ProfileTable[n];
     const std::string name = ran.Name.ToText();
-    SetPanelText(2, name);
+    SetPanelText(ProfilePanel, name);
     {
         RunInProgressMark mark(m_runInProgress);
         RunBackup(ran.Source.ToText(), ran.Destination.ToText());
@@ -79,8 +79,8 @@ void TMain::runProfile(int32_t n, RunStart start)
     // is still the profile that ran: same name, source and destination.
     if (stillAt(n, ran))
         setItemImage(n - 1, LastRunFailed);
-    SetPanelText(2, std::string());
-    SetPanelText(3, std::string());
+    SetPanelText(ProfilePanel, std::string());
+    SetPanelText(MethodPanel, std::string());
     flushPanels();
     tellOfFailure(name, start);
 }

@@ -11,89 +11,99 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
 using platform::FileDescriptor;
+using platform::FileStatus;
 
 namespace {
 
-constexpr int MethodPanel = 3;
 constexpr size_t StreamPieceSize = size_t{1} << 18;
 
 struct SourceFile {
-    FileDescriptor folder; // looked in for a free part-file name
     FileDescriptor file;
-    struct stat info {};
-    FileDescriptor destinationFolder; // the folder the copy is made in, opened by its path
+    FileStatus info;
 };
 
 // Only regular files are read, and only for reading: opening a source for writing would tell every
-// watcher of the file (sync clients, indexers, build tools) that it was written. O_NONBLOCK keeps the
-// open itself from hanging on a fifo that took a file's place since the scan; it changes nothing for a
-// regular file. The file is opened in its folder, which the part file's name is then chosen against
-// without walking the source's whole path again.
-SourceFile OpenSource(const std::string& path)
+// watcher of the file (sync clients, indexers, build tools) that it was written. The open never waits
+// on a fifo that took a file's place since the scan.
+SourceFile OpenSource(const FileToCopy& file)
 {
     SourceFile source;
-    source.folder = OpenFolderOf(path);
-    source.file = FileDescriptor(
-        ::openat(source.folder.get(), NameOf(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!source.file.valid() || ::fstat(source.file.get(), &source.info) != 0 || !S_ISREG(source.info.st_mode))
-        throw Error(FormatMessage("Cannot open file %s", path));
+    // The name is looked at before the open and the open file after it, so that a link put in the name's place
+    // between the two is caught either way.
+    const auto atLook = file.sourceFolder.StatusOf(file.sourceName, platform::Links::DoNotFollow);
+    source.file = file.sourceFolder.OpenForReading(file.sourceName);
+    const auto info = source.file.valid() ? platform::StatusOfOpenFile(source.file.get()) : std::nullopt;
+    if (!atLook || !info || info->kind != platform::EntryKind::File
+        || (atLook->kind == platform::EntryKind::File && !atLook->IsSameFile(*info)))
+        throw Error(FormatMessage("Cannot open file %s", file.sourcePath));
+    if (atLook->kind == platform::EntryKind::Link && atLook->owner != platform::RunningUser()
+        && atLook->owner != info->owner)
+        throw SourceRefused("symbolic link of another user, not followed");
+    source.info = *info;
     // Asked of the open file, since the scan saw only the name: a link can lead there, or be made to.
     if (platform::IsOnVirtualFileSystem(source.file.get()))
-        throw SourcePassedOver(path);
+        throw SourcePassedOver(file.sourcePath);
     return source;
-}
-
-bool IsSameFile(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Two spellings can name one file ("//home/a" below a destination root of "/", a second hard link, a
 // folder mounted twice): a copy made beside it and renamed over it would replace the source itself.
-// Links are followed, since a link at the destination that leads to the source is the source too. A
-// folder that cannot be opened holds no destination, and no copy can be made in it either.
-void RefuseCopyOntoItself(const RunContext& ctx, const SourceFile& source, const std::string& destinationPath)
+// Links are followed, since a link at the destination that leads to the source is the source too.
+void RefuseCopyOntoItself(const RunContext& ctx, const SourceFile& source, const FileToCopy& file)
 {
-    struct stat destination {};
-    if (source.destinationFolder.valid()
-        && ::fstatat(source.destinationFolder.get(), NameOf(destinationPath).c_str(), &destination, 0) == 0
-        && IsSameFile(source.info, destination))
+    const auto destination = file.destinationFolder.StatusOf(file.destinationName, platform::Links::Follow);
+    if (destination && source.info.IsSameFile(*destination))
         throw Error(ctx.Text[UiKey::Error1]);
 }
 
-SourceFile OpenSourceToCopy(const RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+SourceFile OpenSourceToCopy(const RunContext& ctx, const FileToCopy& file)
 {
-    SourceFile source = OpenSource(sourcePath);
-    source.destinationFolder = OpenFolderOf(destinationPath);
-    RefuseCopyOntoItself(ctx, source, destinationPath);
+    SourceFile source = OpenSource(file);
+    RefuseCopyOntoItself(ctx, source, file);
     return source;
 }
 
 // The copy in the making, in the folder that was checked.
-PartFile StartCopy(SourceFile& source, const std::string& destinationPath)
+PartFile StartCopy(const FileToCopy& file)
 {
-    return PartFile(std::move(source.destinationFolder), source.folder.get(), destinationPath);
+    return PartFile(file.destinationFolder, file.sourceFolder, file.destinationName, file.destinationPath);
+}
+
+// Run as root, a copy keeps its source's owner, so that a restore gives the files back to their users;
+// anyone else can only make copies of their own.
+const FileStatus* OwnerToKeep(const SourceFile& source)
+{
+    return platform::RunningUser() == 0 ? &source.info : nullptr;
+}
+
+// The time comes last before the close: a FUSE driver may stamp a file with the time of any later change.
+template <typename StampCopy>
+void PutInPlace(const FileToCopy& file, PartFile& copy, const SourceFile& source, StampCopy stampCopy)
+{
+    copy.SetOwnerAndPermissions(CopyPermissionsFrom(source.info.permissions), OwnerToKeep(source));
+    stampCopy();
+    const auto placed = copy.ReplaceDestination();
+    if (file.destinationSeen)
+        *file.destinationSeen = placed;
 }
 
 // The source's stamp as it was when the source was opened, on the open copy: a file changed while
 // it was being copied then differs from its copy, and the next run copies it again. A time that has
 // no stamp is copied whole, so that the copy compares equal to it. A stamp that cannot be set
 // leaves the copy with the time of copying, which also only means another copy.
-void CopyStamp(const SourceFile& source, const PartFile& copy)
+void CopyStamp(const SourceFile& source, PartFile& copy)
 {
-    platform::SetStampOrTimeOfOpenFile(copy.fd(), source.info.st_mtim);
+    copy.SetTimes(source.info.accessed, platform::StampedTime(source.info.modified));
 }
 
-bool ChangedSinceOpened(const SourceFile& source, const struct stat& now)
+bool ChangedSinceOpened(const SourceFile& source, const FileStatus& now)
 {
-    return now.st_size != source.info.st_size || now.st_mtim.tv_sec != source.info.st_mtim.tv_sec
-        || now.st_mtim.tv_nsec != source.info.st_mtim.tv_nsec;
+    return now.size != source.info.size || now.modified.tv_sec != source.info.modified.tv_sec
+        || now.modified.tv_nsec != source.info.modified.tv_nsec;
 }
 
 // Whether the source still begins with what the copy holds, over the source's length when it was opened.
@@ -101,10 +111,10 @@ bool CopyIsLeadOfSource(const SourceFile& source, const PartFile& copy)
 {
     std::vector<char> ours(CopyBlockSize);
     std::vector<char> theirs(CopyBlockSize);
-    for (off_t at = 0; at < source.info.st_size;) {
-        const size_t wanted = static_cast<size_t>(std::min<off_t>(source.info.st_size - at, CopyBlockSize));
-        if (::pread(copy.fd(), ours.data(), wanted, at) != static_cast<ssize_t>(wanted)
-            || ::pread(source.file.get(), theirs.data(), wanted, at) != static_cast<ssize_t>(wanted)
+    for (off_t at = 0; at < source.info.size;) {
+        const size_t wanted = static_cast<size_t>(std::min<off_t>(source.info.size - at, CopyBlockSize));
+        if (!platform::ReadWholeAt(copy.fd(), ours.data(), wanted, at)
+            || !platform::ReadWholeAt(source.file.get(), theirs.data(), wanted, at)
             || std::memcmp(ours.data(), theirs.data(), wanted) != 0)
             return false;
         at += static_cast<off_t>(wanted);
@@ -115,9 +125,9 @@ bool CopyIsLeadOfSource(const SourceFile& source, const PartFile& copy)
 // A source that only grew while it was read (an appended log or mailbox) still begins with what was
 // copied: the copy is good, of the length the file had when opened and with its stamp of then, so the
 // next run takes the rest. Without this such a file would fail at every run and keep its old copy.
-bool OnlyGrewSinceOpened(const SourceFile& source, const struct stat& now, const PartFile& copy)
+bool OnlyGrewSinceOpened(const SourceFile& source, const FileStatus& now, const PartFile& copy)
 {
-    return now.st_size > source.info.st_size && CopyIsLeadOfSource(source, copy);
+    return now.size > source.info.size && CopyIsLeadOfSource(source, copy);
 }
 
 // A source written to while it was read can leave a copy that mixes old and new content. Such a copy never
@@ -126,9 +136,8 @@ bool OnlyGrewSinceOpened(const SourceFile& source, const struct stat& now, const
 // opened, so the next run copies the file again.
 void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& sourcePath, const PartFile& copy)
 {
-    struct stat now {};
-    const bool known = ::fstat(source.file.get(), &now) == 0;
-    if (known && (!ChangedSinceOpened(source, now) || OnlyGrewSinceOpened(source, now, copy)))
+    const auto now = platform::StatusOfOpenFile(source.file.get());
+    if (now && (!ChangedSinceOpened(source, *now) || OnlyGrewSinceOpened(source, *now, copy)))
         return;
     if (copy.DestinationExists())
         throw Error(FormatMessage("File %s changed while it was being copied", sourcePath));
@@ -136,30 +145,68 @@ void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& 
 
 } // namespace
 
-bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
+bool NeedsCopy(const FileToCopy& file)
 {
-    return NeedsCopy(FileAt{AT_FDCWD, sourcePath.c_str()}, FileAt{AT_FDCWD, destinationPath.c_str()});
+    const auto destination = file.destinationFolder.StatusOf(file.destinationName, platform::Links::DoNotFollow);
+    if (file.destinationSeen)
+        *file.destinationSeen = destination;
+    if (!destination || destination->kind != platform::EntryKind::File)
+        return true;
+    const auto source = file.sourceFolder.StatusOf(file.sourceName, platform::Links::Follow);
+    if (!source || source->kind == platform::EntryKind::Folder)
+        return true;
+    if (source->IsSameFile(*destination))
+        return false; // the destination is the source itself, under another spelling
+    return !platform::SameStampOrTime(source->modified, destination->modified);
 }
 
-bool NeedsCopy(FileAt sourceFile, FileAt destinationFile)
+namespace {
+
+// Two files named by their whole paths, each folder opened by its path: for a single file outside a run.
+struct FileByPaths {
+    FileByPaths(const std::string& sourcePath, const std::string& destinationPath)
+        : sourceFolder(platform::Folder::OpenTop(FolderPartOf(sourcePath))),
+          destinationFolder(platform::Folder::OpenTop(FolderPartOf(destinationPath))),
+          file{sourceFolder, NameOf(sourcePath), destinationFolder, NameOf(destinationPath), sourcePath,
+               destinationPath, nullptr}
+    {
+    }
+    platform::Folder sourceFolder;
+    platform::Folder destinationFolder;
+    FileToCopy file;
+};
+
+} // namespace
+
+bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
 {
-    struct stat destination {};
-    struct stat source {};
-    if (::fstatat(destinationFile.folder, destinationFile.name, &destination, 0) != 0 || S_ISDIR(destination.st_mode)
-        || ::fstatat(sourceFile.folder, sourceFile.name, &source, 0) != 0 || S_ISDIR(source.st_mode))
-        return true;
-    if (IsSameFile(source, destination))
-        return false; // the destination is the source itself, under another spelling
-    return !platform::SameStampOrTime(source.st_mtim, destination.st_mtim);
+    return NeedsCopy(FileByPaths(sourcePath, destinationPath).file);
 }
 
 void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
 {
+    CopyByBlocks(ctx, FileByPaths(sourcePath, destinationPath).file);
+}
+
+void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+{
+    CopyByStream(ctx, FileByPaths(sourcePath, destinationPath).file);
+}
+
+void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+{
+    CopyBySystem(ctx, FileByPaths(sourcePath, destinationPath).file);
+}
+
+void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
+{
+    const std::string& sourcePath = file.sourcePath;
+    const std::string& destinationPath = file.destinationPath;
     ctx.View.SetPanelText(MethodPanel, "1 method");
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
-    SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy = StartCopy(source, destinationPath);
+    SourceFile source = OpenSourceToCopy(ctx, file);
+    PartFile copy = StartCopy(file);
     platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
     // The length when opened: what is added since is left for the next run, since copying on after a file
     // that is still being written could never end. Every block but the last is whole, and a file whose
@@ -167,7 +214,7 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     off_t copied = 0;
     for (;;) {
         ctx.View.PumpMessages();
-        const size_t wanted = static_cast<size_t>(std::min<off_t>(CopyBlockSize, source.info.st_size - copied));
+        const size_t wanted = static_cast<size_t>(std::min<off_t>(CopyBlockSize, source.info.size - copied));
         const ssize_t got = blocks.Copy(copied, wanted);
         if (got < 0 && blocks.failure() == platform::BlockCopy::Failure::Read)
             throw Error(FormatMessage("Cannot read file %s", sourcePath));
@@ -182,18 +229,19 @@ void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::str
     if (!blocks.Finish(copied))
         throw Error(FormatMessage("Unable to write to %s", destinationPath));
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    CopyStamp(source, copy);
-    copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
+    PutInPlace(file, copy, source, [&] { CopyStamp(source, copy); });
 }
 
-void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+void CopyByStream(RunContext& ctx, const FileToCopy& file)
 {
+    const std::string& sourcePath = file.sourcePath;
+    const std::string& destinationPath = file.destinationPath;
     ctx.View.SetPanelText(MethodPanel, "2 method");
-    SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-    PartFile copy = StartCopy(source, destinationPath);
+    SourceFile source = OpenSourceToCopy(ctx, file);
+    PartFile copy = StartCopy(file);
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
-    for (off_t left = source.info.st_size; left > 0;) {
+    for (off_t left = source.info.size; left > 0;) {
         ctx.View.PumpMessages();
         if (ctx.StopRequested)
             return; // abandoned, as by the block copy
@@ -208,26 +256,25 @@ void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::str
         left -= got;
     }
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    CopyStamp(source, copy);
-    copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
+    PutInPlace(file, copy, source, [&] { CopyStamp(source, copy); });
 }
 
-void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
+void CopyBySystem(RunContext& ctx, const FileToCopy& file)
 {
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
-        SourceFile source = OpenSourceToCopy(ctx, sourcePath, destinationPath);
-        PartFile copy = StartCopy(source, destinationPath);
-        if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.st_size))
+        SourceFile source = OpenSourceToCopy(ctx, file);
+        PartFile copy = StartCopy(file);
+        if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.size))
             throw Error("");
-        RefuseChangedCopyOverPrevious(source, sourcePath, copy);
+        RefuseChangedCopyOverPrevious(source, file.sourcePath, copy);
         // Like the operating system's copy, the modification time is kept exactly, not as a stamp,
         // as it was when opened; as with the other methods, a time that cannot be set does not undo
         // a complete copy.
-        const struct timespec times[2] = {{0, UTIME_OMIT}, source.info.st_mtim};
-        ::futimens(copy.fd(), times);
-        copy.ReplaceDestination(CopyPermissionsFrom(source.info.st_mode));
+        PutInPlace(file, copy, source, [&] { copy.SetTimes(source.info.accessed, source.info.modified); });
     } catch (const SourcePassedOver&) {
+        throw;
+    } catch (const SourceRefused&) {
         throw;
     } catch (const std::exception&) {
         throw Error("");

@@ -1,20 +1,35 @@
 #pragma once
 
-#include "engine/FolderLookup.h"
 #include "engine/RunContext.h"
+#include "platform/Folder.h"
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 // The block copy's buffer: one block is read and written between two pumps of the window.
 inline constexpr size_t CopyBlockSize = 49152;
 
+// One file of a run and the name of its copy, each in its open folder; the paths name them in messages.
+struct FileToCopy {
+    const platform::Folder& sourceFolder;
+    std::string sourceName;
+    const platform::Folder& destinationFolder;
+    std::string destinationName;
+    const std::string& sourcePath;
+    const std::string& destinationPath;
+    // Where given, what stands under the destination's name as last seen: by the look that decides
+    // whether to copy, then as the copy put in place. Nothing when nothing does.
+    std::optional<platform::FileStatus>* destinationSeen;
+};
+
 // True when the destination is missing or its modification stamp differs from the source's, in
-// either direction.
+// either direction. The source is looked at through a link; the destination never is, since a copy
+// only ever replaces what stands under its name.
+bool NeedsCopy(const FileToCopy& file);
+// The same for two paths, each looked up in its folder opened by its path.
 bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath);
-// The same for files looked up in open folders; links are followed as by the paths.
-bool NeedsCopy(FileAt source, FileAt destination);
 
 // The three ways of copying one file, tried in this order by the run. Each fails by throwing and
 // each shows its label in status bar panel 3. The copy is written beside the destination and
@@ -32,12 +47,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Thrown by a method whose source is a symbolic link that the running user may not follow: one of another
+// user that names a file of a third. Run as root over a user's tree, following it would put into the backup
+// a file that user could never read. Passed over with what() as the reason; no other method tries it.
+class SourceRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Block by block, pumping the window before each block; abandons the file, without failing, when
 // a stop is requested.
+void CopyByBlocks(RunContext& ctx, const FileToCopy& file);
 void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
 
 // In larger pieces, its length when opened; pumps and abandons on a stop as the block copy does.
+void CopyByStream(RunContext& ctx, const FileToCopy& file);
 void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
 
 // The kernel's own copy with the source's modification time; fails with an empty message.
+void CopyBySystem(RunContext& ctx, const FileToCopy& file);
 void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);

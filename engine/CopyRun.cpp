@@ -4,20 +4,19 @@
 #include "engine/DestinationFolders.h"
 #include "engine/DestinationMount.h"
 #include "engine/ErrorLog.h"
-#include "engine/FolderLookup.h"
+#include "engine/FolderChain.h"
 #include "engine/Scan.h"
 #include "engine/TableFullText.h"
 
 #include <exception>
+#include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
-
-constexpr int PathPanel = 1;
-constexpr int MethodPanel = 3;
-constexpr int RunImage = 3;
 
 // Ends the copy loop through the run-level failure handler.
 class RunAbort : public std::runtime_error {
@@ -73,66 +72,150 @@ bool Succeeds(Attempt attempt)
         return true;
     } catch (const SourcePassedOver&) {
         throw;
+    } catch (const SourceRefused&) {
+        throw;
     } catch (const std::exception&) {
         return false;
     }
 }
 
-// The folders of the current file, each held open for the files after it in the same folder.
-struct FileLookups {
-    FolderLookup sources;
-    FolderLookup destinations;
-};
-
 // A file that needs no copy only loses the part file that a killed run may have left beside it.
-void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const std::string& source,
-                  const std::string& destination, bool needsCopy)
+void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const FileToCopy& file, bool needsCopy)
 {
     if (!needsCopy) {
-        folders.RemoveLeftoverPartOf(source, destination);
+        folders.RemoveLeftoverPartOf(file.sourceFolder, file.destinationName);
         return;
     }
-    CopyByBlocks(ctx, source, destination);
+    CopyByBlocks(ctx, file);
 }
 
-void TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
-                    FileLookups& lookups, const std::string& source, const std::string& destination, bool needsCopy)
+void LogFileFailure(RunContext& ctx, const FileToCopy& file)
 {
-    if (Succeeds([&] { FirstAttempt(ctx, folders, source, destination, needsCopy); }))
-        return;
+    ctx.LastRunFailed = 1;
+    ++ctx.Failures.filesNotCopied;
+    AppendToLog(FileFailureText(ctx.Text, file.sourcePath, file.destinationPath));
+}
+
+// Whether the file is in place in the backup, copied now or before.
+bool TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
+                    const FileToCopy& file, bool needsCopy)
+{
+    if (Succeeds([&] { FirstAttempt(ctx, folders, file, needsCopy); }))
+        return true;
     // The block copy pumped the window: the disk may have gone since, or the folder been removed. A disk
     // that went ends the run before anything is written to the folder that lay under it; a removed folder
     // is made again, as it would have been for a file that came later.
     if (mount.Lost())
         throw RunAbort("");
-    folders.PrepareAgain(FolderPartOf(destination));
-    lookups.destinations.Forget();
-    if (Succeeds([&] { CopyByStream(ctx, source, destination); }))
-        return;
-    if (Succeeds([&] { CopyBySystem(ctx, source, destination); }))
-        return;
-    ctx.LastRunFailed = 1;
-    ++ctx.Failures.filesNotCopied;
-    AppendToLog(FileFailureText(ctx.Text, source, destination));
+    folders.PrepareAgain();
+    UnreachableFolder unreachable;
+    const platform::Folder notOpen;
+    const platform::Folder* destinationFolder = folders.Prepare(file.destinationPath, unreachable);
+    const FileToCopy again{file.sourceFolder, file.sourceName, destinationFolder ? *destinationFolder : notOpen,
+                           file.destinationName, file.sourcePath, file.destinationPath, file.destinationSeen};
+    if (Succeeds([&] { CopyByStream(ctx, again); }) || Succeeds([&] { CopyBySystem(ctx, again); }))
+        return true;
+    LogFileFailure(ctx, again);
+    return false;
 }
 
 // A file on a virtual file system is no data of the user's, like a fifo or a device: it is passed over
-// without a log line, or every run of a tree that holds such a link would be marked failed for ever.
-void CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
-                       FileLookups& lookups, const std::string& source, const std::string& destination,
-                       bool needsCopy)
+// without a log line, or every run of a tree that holds such a link would be marked failed for ever. A link
+// the running user may not follow is passed over too, with one line that says why.
+bool CopyWithFallbacks(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
+                       const FileToCopy& file, bool needsCopy)
 {
     try {
-        TryEveryMethod(ctx, mount, folders, lookups, source, destination, needsCopy);
+        return TryEveryMethod(ctx, mount, folders, file, needsCopy);
     } catch (const SourcePassedOver&) {
+    } catch (const SourceRefused& refusal) {
+        ctx.LastRunFailed = 1;
+        ++ctx.Failures.filesNotCopied;
+        AppendToLog(FolderFailureText(ctx.Text, file.sourcePath, refusal.what()));
     }
+    return false;
 }
 
-void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
+// The folders that this run never enters because something else stands where they belong, each logged
+// once: the files below one are its failure, and a line for each of them would only repeat it.
+class UnreachableFolders {
+public:
+    explicit UnreachableFolders(RunContext& ctx) : m_ctx(ctx) {}
+
+    void PassOver(const UnreachableFolder& folder)
+    {
+        m_ctx.LastRunFailed = 1;
+        ++m_ctx.Failures.filesNotCopied;
+        if (m_logged.insert(folder.folder).second)
+            AppendToLog(FolderFailureText(m_ctx.Text, folder.folder, folder.reason));
+    }
+
+private:
+    RunContext& m_ctx;
+    std::set<std::string> m_logged;
+};
+
+// Which destination file each destination name of this run reached. On a disk that ignores letter case (a FAT
+// or exFAT stick) "A.txt" and "a.txt" name one file: the second name would replace the first one's copy, and
+// each would be copied again at every run. A name that reaches a file already claimed by another is a failure
+// of its own, and the first name's copy stays.
+class DestinationNames {
+public:
+    explicit DestinationNames(RunContext& ctx) : m_ctx(ctx) {}
+
+    // Whether seen, what stands under destination, is the file of another name of this run.
+    bool ClaimedByAnother(const std::optional<platform::FileStatus>& seen, const std::string& destination) const
+    {
+        if (!seen || seen->kind != platform::EntryKind::File)
+            return false;
+        const auto claim = m_claimed.find({seen->device, seen->inode});
+        return claim != m_claimed.end() && claim->second != destination;
+    }
+
+    // The file that destination names now, once it is in place.
+    void Claim(const std::optional<platform::FileStatus>& placed, const std::string& destination)
+    {
+        if (placed && placed->kind == platform::EntryKind::File)
+            m_claimed.insert_or_assign({placed->device, placed->inode}, destination);
+    }
+
+    void PassOver(const FileToCopy& file)
+    {
+        m_ctx.LastRunFailed = 1;
+        ++m_ctx.Failures.filesNotCopied;
+        AppendToLog(FileFailureText(m_ctx.Text, file.sourcePath, file.destinationPath)
+                    + ": another file of this backup already has this name here");
+    }
+
+private:
+    RunContext& m_ctx;
+    std::map<std::pair<dev_t, ino_t>, std::string> m_claimed;
+};
+
+// The source tree's folders, walked down from its open top: the file's path below the top names them.
+class SourceFolders {
+public:
+    SourceFolders(platform::Folder top, const std::string& base) : m_base(base), m_chain(std::move(top), base) {}
+
+    const platform::Folder* FolderOf(const std::string& source, UnreachableFolder& failure)
+    {
+        return m_chain.Reach(FolderNamesOf(FolderPartOf(source.substr(m_base.size()))), false, failure);
+    }
+
+private:
+    std::string m_base;
+    FolderChain m_chain;
+};
+
+void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& destinationRoot)
 {
     const DestinationMount mount(destinationRoot);
     DestinationFolders folders(destinationRoot);
-    FileLookups lookups;
+    UnreachableFolders unreachable(ctx);
+    DestinationNames names(ctx);
+    // Stands for a folder that could not be opened or made for any other reason (no permission, a disk
+    // error): each file of it fails in every method and is logged, as a copy that cannot be made.
+    const platform::Folder notOpen;
     const int32_t count = ctx.FileCount;
     for (int32_t i = 1; i <= count; ++i) {
         ctx.View.SetGaugePosition(i);
@@ -145,8 +228,19 @@ void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
             ctx.Failures.destinationMissing = true;
             throw RunAbort("");
         }
-        folders.Prepare(FolderPartOf(destination));
-        const bool needsCopy = NeedsCopy(lookups.sources.At(source), lookups.destinations.At(destination));
+        UnreachableFolder failure;
+        const platform::Folder* destinationFolder = folders.Prepare(destination, failure);
+        if (!destinationFolder && !failure.IsNoFolder())
+            destinationFolder = &notOpen;
+        const platform::Folder* sourceFolder = destinationFolder ? sources.FolderOf(source, failure) : nullptr;
+        if (destinationFolder && !sourceFolder && !failure.IsNoFolder())
+            sourceFolder = &notOpen;
+        std::optional<platform::FileStatus> destinationSeen;
+        std::optional<FileToCopy> file;
+        if (sourceFolder)
+            file.emplace(*sourceFolder, NameOf(source), *destinationFolder, NameOf(destination), source, destination,
+                         &destinationSeen);
+        const bool needsCopy = !file || NeedsCopy(*file);
         // A copy that was just found in its folder below the root proves that the root's folder part is there,
         // as far as a file that is left alone cares: the check by path is for a file about to be written.
         if (needsCopy && !folders.RootFolderExists()) {
@@ -157,16 +251,24 @@ void CopyEveryFile(RunContext& ctx, const std::string& destinationRoot)
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;
-        CopyWithFallbacks(ctx, mount, folders, lookups, source, destination, needsCopy);
+        if (!file)
+            unreachable.PassOver(failure);
+        else if (names.ClaimedByAnother(destinationSeen, destination)
+                 || (destinationSeen && folders.IsAnotherSpellingOfAPlacedName(file->destinationName)))
+            names.PassOver(*file);
+        else if (CopyWithFallbacks(ctx, mount, folders, *file, needsCopy)) {
+            names.Claim(destinationSeen, destination);
+            folders.Placed(file->destinationName);
+        }
         ctx.View.PumpMessages();
     }
 }
 
 // The run-level failure handler: whatever ends the loop is logged as a run abort line.
-void CopyEveryFileOrAbort(RunContext& ctx, const std::string& destinationRoot)
+void CopyEveryFileOrAbort(RunContext& ctx, SourceFolders& sources, const std::string& destinationRoot)
 {
     try {
-        CopyEveryFile(ctx, destinationRoot);
+        CopyEveryFile(ctx, sources, destinationRoot);
     } catch (const LogUnwritable&) {
         throw;
     } catch (const std::exception& failure) {
@@ -184,7 +286,10 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
     ctx.Failures = RunFailures();
     ctx.ExcludedFolder = destinationRoot;
     std::vector<UnlistableFolder> unlistable;
-    ScanFolder(ctx, source, "*.*", true, unlistable);
+    // Opened once: the scan and the copy walk down from it, never again by a whole path.
+    platform::Folder top = platform::Folder::OpenTop(source);
+    ScanFolder(ctx, top, source, "*.*", true, unlistable);
+    SourceFolders sources(std::move(top), SourceBaseOf(source));
     ctx.View.ShowGauge(ctx.FileCount);
     ctx.LastRunFailed = 0;
     // A source that cannot be read (a disk unplugged, a folder the user may not list) is a failure: a clean
@@ -199,7 +304,7 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
         ctx.Failures.aborted = true;
         AppendToLog(TableFullText(ctx.Files.Capacity()));
     }
-    CopyEveryFileOrAbort(ctx, destinationRoot);
+    CopyEveryFileOrAbort(ctx, sources, destinationRoot);
 }
 
 } // namespace

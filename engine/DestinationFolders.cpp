@@ -1,12 +1,10 @@
 #include "engine/DestinationFolders.h"
 
 #include "engine/PartFile.h"
+#include "platform/Listing.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 std::string FolderPartOf(const std::string& path)
 {
@@ -31,26 +29,30 @@ std::string RootFolderPartOf(const std::string& destinationRoot)
 }
 
 DestinationFolders::DestinationFolders(const std::string& destinationRoot)
-    : m_rootFolderPart(RootFolderPartOf(destinationRoot))
+    : m_root(destinationRoot), m_rootFolderPart(RootFolderPartOf(destinationRoot)), m_chain({}, destinationRoot)
 {
 }
 
-void DestinationFolders::Prepare(const std::string& folder)
+const platform::Folder* DestinationFolders::Prepare(const std::string& destination, UnreachableFolder& failure)
 {
-    if (folder == m_lastKnownFolder)
-        return;
-    m_leftoverParts.clear();
-    const bool exists = ListLeftoverParts(folder) || platform::IsFolder(folder) || CreateBelowRootFolder(folder);
-    m_lastKnownFolder = exists ? folder : std::string();
+    if (!m_chain.Top().valid())
+        m_chain = FolderChain(OpenRoot(), m_root);
+    const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
+    const platform::Folder* folder = m_chain.Reach(names, true, failure);
+    if (folder && (folder != m_listedFolder || names != m_listedFolderNames)) {
+        ListLeftoverParts(*folder);
+        m_listedFolder = folder;
+        m_listedFolderNames = names;
+    }
+    return folder;
 }
 
-void DestinationFolders::PrepareAgain(const std::string& folder)
+void DestinationFolders::PrepareAgain()
 {
-    if (platform::IsFolder(folder))
-        return;
-    m_lastKnownFolder.clear();
+    m_chain = FolderChain({}, m_root);
+    m_listedFolder = nullptr;
     m_leftoverParts.clear();
-    Prepare(folder);
+    m_listedNames.clear();
 }
 
 bool DestinationFolders::RootFolderExists() const
@@ -59,49 +61,53 @@ bool DestinationFolders::RootFolderExists() const
     return !m_rootFolderPart.empty() && platform::IsFolder(m_rootFolderPart);
 }
 
-void DestinationFolders::RemoveLeftoverPartOf(const std::string& source, const std::string& destination)
+void DestinationFolders::RemoveLeftoverPartOf(const platform::Folder& sourceFolder, const std::string& name)
 {
-    if (m_leftoverParts.empty())
+    if (m_leftoverParts.empty() || !m_listedFolder)
         return;
     // Only the name a copy of this file would take is a leftover: any other may be the copy of a source.
-    const auto leftover = m_leftoverParts.find(FreePartFileName(source, NameOf(destination)));
+    const auto leftover = m_leftoverParts.find(FreePartFileName(sourceFolder, name));
     if (leftover == m_leftoverParts.end())
         return;
-    ::unlink((FolderPartOf(destination) + *leftover).c_str());
+    m_listedFolder->Remove(*leftover);
     m_leftoverParts.erase(leftover);
 }
 
-bool DestinationFolders::ListLeftoverParts(const std::string& folder)
+// The root as the profile names it, made in its folder part when it is missing there: a root that is its
+// own folder part (one ending in "/") stands for the drive and is never made.
+platform::Folder DestinationFolders::OpenRoot() const
 {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return false;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (IsPartFileName(name))
-            m_leftoverParts.insert(name);
-    }
-    ::closedir(dir);
-    return true;
+    platform::Folder root = platform::Folder::OpenTop(m_root);
+    if (root.valid() || root.error() != ENOENT || m_rootFolderPart.empty() || m_rootFolderPart == m_root)
+        return root;
+    const platform::Folder drive = platform::Folder::OpenTop(m_rootFolderPart);
+    if (!drive.valid() || !(drive.MakeChild(m_root.substr(m_rootFolderPart.size())) || errno == EEXIST))
+        return root;
+    return platform::Folder::OpenTop(m_root);
 }
 
-bool DestinationFolders::CreateBelowRootFolder(const std::string& folder)
+void DestinationFolders::ListLeftoverParts(const platform::Folder& folder)
 {
-    // A folder that does not begin with the root's folder part would be the root's own folder
-    // part or above it; a root without one is never created at all.
-    if (m_rootFolderPart.empty() || folder.compare(0, m_rootFolderPart.size(), m_rootFolderPart) != 0)
-        return false;
-    bool createdLast = false;
-    for (auto slash = folder.find('/', m_rootFolderPart.size()); slash != std::string::npos;
-         slash = folder.find('/', slash + 1)) {
-        if (folder[slash - 1] == '/')
-            continue; // "//" names no folder of its own
-        const std::string level = folder.substr(0, slash + 1);
-        if (m_lastKnownFolder.starts_with(level))
-            continue;
-        createdLast = ::mkdir(level.c_str(), 0777) == 0;
-        if (!createdLast && errno != EEXIST)
-            return false;
+    m_leftoverParts.clear();
+    m_listedNames.clear();
+    m_placedNames.clear();
+    platform::FolderListing listing(folder);
+    while (const auto entry = listing.Next()) {
+        m_listedNames.insert(entry->name);
+        if (IsPartFileName(entry->name))
+            m_leftoverParts.insert(entry->name);
     }
-    return createdLast;
+}
+
+bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name) const
+{
+    if (m_listedNames.contains(name))
+        return false;
+    const auto placed = m_placedNames.find(platform::AsciiUpper(name));
+    return placed != m_placedNames.end() && placed->second != name;
+}
+
+void DestinationFolders::Placed(const std::string& name)
+{
+    m_placedNames.try_emplace(platform::AsciiUpper(name), name);
 }

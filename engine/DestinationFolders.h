@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/FolderChain.h"
+
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 // The folder part of a path: up to and including its last "/"; empty when it has none.
 std::string FolderPartOf(const std::string& path);
@@ -16,8 +20,9 @@ std::string RootFolderPartOf(const std::string& destinationRoot);
 
 // The folders of one run's destinations. Creates the missing folders of each destination below
 // the destination root, top down, never the root's folder part or anything above it: that folder
-// stands for the drive, and a missing drive must not be made up on the system disk. Remembers the
-// last folder known to exist, so the files of one folder cost no check after the first.
+// stands for the drive, and a missing drive must not be made up on the system disk. The root itself
+// is opened by its path, links followed as the profile names it; every folder below it is opened from
+// its parent without following a link, so a link planted in the backup never leads a copy elsewhere.
 //
 // A folder that existed before is listed once when the run comes to it, for the part files that a
 // killed run left there; so a file that needs no copy can lose its leftover without one more
@@ -26,27 +31,42 @@ class DestinationFolders {
 public:
     explicit DestinationFolders(const std::string& destinationRoot);
 
-    // Makes sure the folder exists. One that cannot be created is not reported: the copies of
-    // its files fail and are logged instead.
-    void Prepare(const std::string& folder);
+    // The folder that destination lies in, made where it is missing; nullptr with the folder that
+    // cannot be reached and why, when a level cannot be made or is no folder (a link among them).
+    const platform::Folder* Prepare(const std::string& destination, UnreachableFolder& failure);
 
-    // After a copy into folder failed: makes the folder again when it was removed since it was prepared,
-    // which the remembered folder would otherwise hide until the run comes to another folder. Costs one
-    // stat call while the folder is there.
-    void PrepareAgain(const std::string& folder);
+    // After a copy into the folder failed: it may have been removed since it was prepared, and is then
+    // made again by the next Prepare, which the open folders would otherwise hide.
+    void PrepareAgain();
 
     // Whether the root's folder part exists as a folder now; asked for every file, since a drive
     // can go away in the middle of a run.
     bool RootFolderExists() const;
 
-    // Removes the part file of the copy of source to destination if the listing of its folder found one.
-    void RemoveLeftoverPartOf(const std::string& source, const std::string& destination);
+    // Removes the part file that a copy of a source in sourceFolder to the file called name in the
+    // prepared folder would take, if the listing of that folder found one.
+    void RemoveLeftoverPartOf(const platform::Folder& sourceFolder, const std::string& name);
+
+    // Whether a file found under name in the prepared folder is the copy of another name of this run
+    // under another spelling: name is no entry of the folder's listing, nor a name placed there by this
+    // run, but one placed there differs from it only in letter case. A stick that ignores letter case
+    // (FAT, exFAT) finds "a.txt" under "A.txt"; its FUSE drivers even give the two spellings different
+    // inode numbers, so the file's identity alone cannot tell.
+    bool IsAnotherSpellingOfAPlacedName(const std::string& name) const;
+
+    // Notes that a name of this run now has its copy in the prepared folder.
+    void Placed(const std::string& name);
 
 private:
-    bool ListLeftoverParts(const std::string& folder);
-    bool CreateBelowRootFolder(const std::string& folder);
+    platform::Folder OpenRoot() const;
+    void ListLeftoverParts(const platform::Folder& folder);
 
+    std::string m_root;
     std::string m_rootFolderPart;
-    std::string m_lastKnownFolder;
-    std::unordered_set<std::string> m_leftoverParts; // names in m_lastKnownFolder
+    FolderChain m_chain;
+    const platform::Folder* m_listedFolder = nullptr;
+    std::vector<std::string> m_listedFolderNames;
+    std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
+    std::unordered_set<std::string> m_listedNames;   // every name in it when the run came to it
+    std::unordered_map<std::string, std::string> m_placedNames; // upper-cased to as placed by this run
 };

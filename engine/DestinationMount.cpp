@@ -1,10 +1,10 @@
 #include "engine/DestinationMount.h"
 
+#include "platform/Folder.h"
 #include "platform/MountTable.h"
 
 #include <algorithm>
 #include <set>
-#include <sys/stat.h>
 
 namespace {
 
@@ -37,18 +37,16 @@ std::vector<std::string> FoldersDownTo(const std::string& resolvedRoot)
 void LookInside(const std::vector<std::string>& folders)
 {
     for (const std::string& folder : folders) {
-        struct stat info { };
-        if (::stat((folder + "/.").c_str(), &info) != 0)
+        if (!platform::StatusOfPath(folder + "/."))
             return;
     }
 }
 
 bool DeviceDiffersFromParent(const std::string& folder)
 {
-    struct stat own { };
-    struct stat parent { };
-    return ::stat(folder.c_str(), &own) == 0 && ::stat(ParentOf(folder).c_str(), &parent) == 0
-        && own.st_dev != parent.st_dev;
+    const auto own = platform::StatusOfPath(folder);
+    const auto parent = own ? platform::StatusOfPath(ParentOf(folder)) : std::nullopt;
+    return parent && own->device != parent->device;
 }
 
 bool IsStrictlyBelow(const std::string& path, const std::string& folder)
@@ -84,9 +82,9 @@ DestinationMount::DestinationMount(const std::string& destinationRoot)
     };
 
     for (const std::string& folder : folders) {
-        struct stat info { };
-        if (isMountPoint(folder) && ::stat(folder.c_str(), &info) == 0)
-            m_mountedFolders.push_back({ folder, ParentOf(folder), info.st_dev, info.st_ino });
+        const auto info = isMountPoint(folder) ? platform::StatusOfPath(folder) : std::nullopt;
+        if (info)
+            m_mountedFolders.push_back({ folder, ParentOf(folder), info->device, info->inode });
     }
 
     for (const std::string& configured : platform::ConfiguredMountPoints()) {
@@ -111,15 +109,15 @@ bool DestinationMount::Lost() const
     if (m_unmountedAtStart)
         return true;
     for (const MountedFolder& mounted : m_mountedFolders) {
-        struct stat now { };
-        if (::stat(mounted.path.c_str(), &now) != 0)
+        const auto now = platform::StatusOfPath(mounted.path);
+        if (!now)
             return true;
-        if (now.st_dev == mounted.device && now.st_ino == mounted.inode)
+        if (now->device == mounted.device && now->inode == mounted.inode)
             continue;
         // Another folder answers to the name now. Still a mount point (an automount point whose disk came or
         // went, a disk mounted again) it is the disk; a folder of its parent's device is what lay under it.
-        struct stat parent { };
-        if (::stat(mounted.parent.c_str(), &parent) != 0 || parent.st_dev == now.st_dev)
+        const auto parent = platform::StatusOfPath(mounted.parent);
+        if (!parent || parent->device == now->device)
             return true;
     }
     return false;

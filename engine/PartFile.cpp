@@ -1,16 +1,14 @@
 #include "engine/PartFile.h"
 
 #include "engine/DestinationFolders.h"
+#include "platform/DosStamp.h"
 #include "platform/Error.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -27,17 +25,6 @@ uint64_t Fnv1a(const std::string& bytes)
         hash *= 1099511628211ull;
     }
     return hash;
-}
-
-// Only the owner may see a copy in the making; its real permission bits come when it is complete.
-int CreateExclusively(int folder, const std::string& name)
-{
-    return ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-}
-
-int OpenFolder(const std::string& folder)
-{
-    return ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
 } // namespace
@@ -69,33 +56,14 @@ std::string FirstFreePartFileName(const std::string& name, IsTaken isTaken)
     return {};
 }
 
-bool NoEntry(int statResult)
-{
-    return statResult != 0 && errno == ENOENT;
-}
-
 } // namespace
 
-std::string FreePartFileName(const std::string& sourcePath, const std::string& name)
-{
-    const std::string sourceFolder = FolderPartOf(sourcePath);
-    return FirstFreePartFileName(name, [&](const std::string& candidate) {
-        struct stat entry {};
-        return !NoEntry(::lstat((sourceFolder + candidate).c_str(), &entry));
-    });
-}
-
-std::string FreePartFileName(int sourceFolder, const std::string& name)
+std::string FreePartFileName(const platform::Folder& sourceFolder, const std::string& name)
 {
     return FirstFreePartFileName(name, [&](const std::string& candidate) {
-        struct stat entry {};
-        return !NoEntry(::fstatat(sourceFolder, candidate.c_str(), &entry, AT_SYMLINK_NOFOLLOW));
+        // Anything under the name, even a link or an entry that cannot be looked at, takes it.
+        return sourceFolder.StatusOf(candidate, platform::Links::DoNotFollow) || errno != ENOENT;
     });
-}
-
-platform::FileDescriptor OpenFolderOf(const std::string& path)
-{
-    return platform::FileDescriptor(OpenFolder(FolderPartOf(path)));
 }
 
 bool IsPartFileName(const std::string& name)
@@ -110,27 +78,23 @@ mode_t CopyPermissionsFrom(mode_t sourceMode)
     return sourceMode & 0777;
 }
 
-PartFile::PartFile(platform::FileDescriptor destinationFolder, int sourceFolder, const std::string& destination)
-    : PartFile(std::move(destinationFolder), FreePartFileName(sourceFolder, NameOf(destination)), destination)
-{
-}
-
-PartFile::PartFile(platform::FileDescriptor folder, std::string name, const std::string& destination)
-    : m_destination(destination), m_name(std::move(name)), m_folder(std::move(folder))
+PartFile::PartFile(const platform::Folder& folder, const platform::Folder& sourceFolder, const std::string& name,
+                   const std::string& destination)
+    : m_destination(destination), m_destinationName(name), m_name(FreePartFileName(sourceFolder, name)),
+      m_folder(folder)
 {
     if (!m_folder.valid() || m_name.empty())
         throw Error(FormatMessage("Cannot create file %s", m_destination));
-    int fd = CreateExclusively(m_folder.get(), m_name);
-    if (fd < 0 && errno == EEXIST) {
+    m_file = m_folder.CreateExclusively(m_name);
+    if (!m_file.valid() && errno == EEXIST) {
         // Left by a run that was killed in the middle of this file: the name is no source's, so it is no
         // copy either. Removed rather than opened, since whatever stands there now (a link, a second name
         // of another file) is not ours.
-        ::unlinkat(m_folder.get(), m_name.c_str(), 0);
-        fd = CreateExclusively(m_folder.get(), m_name);
+        m_folder.Remove(m_name);
+        m_file = m_folder.CreateExclusively(m_name);
     }
-    if (fd < 0)
+    if (!m_file.valid())
         throw Error(FormatMessage("Cannot create file %s", m_destination));
-    m_file = platform::FileDescriptor(fd);
 }
 
 PartFile::~PartFile()
@@ -138,20 +102,47 @@ PartFile::~PartFile()
     if (m_replacedDestination)
         return;
     m_file.Close();
-    ::unlinkat(m_folder.get(), m_name.c_str(), 0);
+    m_folder.Remove(m_name);
 }
 
 bool PartFile::DestinationExists() const
 {
-    struct stat info {};
-    return ::fstatat(m_folder.get(), NameOf(m_destination).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    return m_folder.StatusOf(m_destinationName, platform::Links::DoNotFollow).has_value();
 }
 
-void PartFile::ReplaceDestination(mode_t permissions)
+namespace {
+
+// A change the file system cannot store is no failure of the copy; any other failure is.
+bool StoredOrRefused(bool done)
 {
-    const bool complete = ::fchmod(m_file.get(), permissions) == 0 && m_file.Close();
-    if (!complete
-        || ::renameat(m_folder.get(), m_name.c_str(), m_folder.get(), NameOf(m_destination).c_str()) != 0)
+    return done || platform::IsRefusedByFileSystem(errno);
+}
+
+} // namespace
+
+void PartFile::SetOwnerAndPermissions(mode_t permissions, const platform::FileStatus* owner)
+{
+    // The owner first: a change of owner drops set-user-ID bits, and the mode then is the copy's own.
+    if ((owner && !StoredOrRefused(platform::SetOwner(m_file.get(), owner->owner, owner->group)))
+        || !StoredOrRefused(platform::SetPermissions(m_file.get(), permissions)))
+        throw Error(FormatMessage("Unable to write to %s", m_destination));
+}
+
+void PartFile::SetTimes(const timespec& accessed, const timespec& modified)
+{
+    if (platform::SetTimes(m_file.get(), accessed, modified))
+        m_times.emplace(accessed, modified);
+}
+
+std::optional<platform::FileStatus> PartFile::ReplaceDestination()
+{
+    if (!m_file.Close() || !m_folder.Rename(m_name, m_destinationName))
         throw Error(FormatMessage("Unable to write to %s", m_destination));
     m_replacedDestination = true;
+    // Read back: a FUSE driver for FAT gives a renamed file the time of the rename, and the next run would
+    // copy the file again. A time that still cannot be set only means another copy then.
+    const auto copy = m_folder.StatusOf(m_destinationName, platform::Links::DoNotFollow);
+    if (copy && m_times && !platform::SameStampOrTime(copy->modified, m_times->second))
+        m_folder.SetTimes(m_destinationName, m_times->first, m_times->second);
+    return copy;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "platform/FileDescriptor.h"
+#include "platform/Folder.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <sys/types.h>
 
 // A copy in the making: a hidden file beside the destination that takes the destination's place
@@ -10,15 +13,16 @@
 // failed copy never costs the previous good copy. A part file that is never put in place is
 // removed when the object goes.
 //
-// The folder is held open from the start, and the part file is made, renamed and removed in that
+// The folder is open from the start, and the part file is made, renamed and removed in that
 // folder rather than by its path: a folder removed, moved or unmounted in the middle of the copy
 // then never makes the rename land somewhere else, nor leaves the part file behind on its disk.
 class PartFile {
 public:
-    // The copy of a source to destination, with both folders open already: the destination's, taken
-    // over, and the source's, only looked in for a free name. Throws Error("Cannot create file
-    // <destination>") when the folder takes no new file.
-    PartFile(platform::FileDescriptor destinationFolder, int sourceFolder, const std::string& destination);
+    // The copy of a source to the file called name in folder, whose path destination names it for
+    // messages; the source's folder is only looked in for a free name. Both folders must outlive the
+    // copy. Throws Error("Cannot create file <destination>") when the folder takes no new file.
+    PartFile(const platform::Folder& folder, const platform::Folder& sourceFolder, const std::string& name,
+             const std::string& destination);
     ~PartFile();
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
@@ -28,18 +32,26 @@ public:
     // Whether the folder the copy is made in holds a file (or anything else) under the destination's name.
     bool DestinationExists() const;
 
-    // Gives the copy its permission bits, closes it and renames it over the destination (a link
-    // there is replaced itself, never followed). Throws Error("Unable to write to <destination>").
-    void ReplaceDestination(mode_t permissions);
+    // Gives the copy its owner (where one is given) and permission bits. An owner or mode that the file
+    // system cannot store (FAT and exFAT keep neither) leaves the copy as it is. Throws Error("Unable to
+    // write to <destination>") for any other failure.
+    void SetOwnerAndPermissions(mode_t permissions, const platform::FileStatus* owner);
+
+    // Gives the copy both its times, which the rename then keeps on most file systems.
+    void SetTimes(const timespec& accessed, const timespec& modified);
+
+    // Closes the copy and renames it over the destination (a link there is replaced itself, never
+    // followed); returns the copy as it then stands there. Throws Error("Unable to write to <destination>").
+    std::optional<platform::FileStatus> ReplaceDestination();
 
 private:
-    PartFile(platform::FileDescriptor folder, std::string name, const std::string& destination);
-
     std::string m_destination;
+    std::string m_destinationName;
     std::string m_name;
-    platform::FileDescriptor m_folder;
+    const platform::Folder& m_folder;
     platform::FileDescriptor m_file;
     bool m_replacedDestination = false;
+    std::optional<std::pair<timespec, timespec>> m_times; // accessed and modified, as given to the copy
 };
 
 // The names the part file of a destination file called name may take: ".<name>.dupliqa-part" first,
@@ -50,11 +62,7 @@ std::string PartFileNameFor(const std::string& name, int variant = 0);
 // The part-file name for the copy of sourcePath to a file called name: the first of PartFileNameFor's
 // names that no entry of the source's own folder holds, so that a part file never meets a file copied
 // in the same run, nor a leftover clean-up a copy of one. Empty when every name is taken.
-std::string FreePartFileName(const std::string& sourcePath, const std::string& name);
-std::string FreePartFileName(int sourceFolder, const std::string& name);
-
-// The folder of path, opened by its path to make and rename files in (invalid when it cannot be opened).
-platform::FileDescriptor OpenFolderOf(const std::string& path);
+std::string FreePartFileName(const platform::Folder& sourceFolder, const std::string& name);
 
 // Whether a name in a folder is one of our part files.
 bool IsPartFileName(const std::string& name);

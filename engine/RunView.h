@@ -2,6 +2,16 @@
 
 #include <string>
 
+// The status bar's panels.
+inline constexpr int CountPanel = 0;   // how many profiles there are
+inline constexpr int PathPanel = 1;    // the file the run is at
+inline constexpr int ProfilePanel = 2; // the profile that runs
+inline constexpr int MethodPanel = 3;  // the copy method at work
+
+// The pictures of the Run button: Run while idle, Stop while a run goes on.
+inline constexpr int RunImage = 3;
+inline constexpr int StopImage = 4;
+
 // What a run shows on the main window and how it lets the window breathe.
 class RunView {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "platform/Folder.h"
 
 #include <string>
 #include <vector>
@@ -23,3 +24,10 @@ struct UnlistableFolder {
 // the time it is entered was not part of the tree and is not noted.
 void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse,
                 std::vector<UnlistableFolder>& unlistable);
+
+// The same below a top folder already open (invalid when it could not be opened), named folder in the table.
+void ScanFolder(RunContext& ctx, const platform::Folder& top, const std::string& folder, const std::string& mask,
+                bool recurse, std::vector<UnlistableFolder>& unlistable);
+
+// What the paths of the files found below folder begin with: folder and one separator.
+std::string SourceBaseOf(const std::string& folder);

@@ -30,10 +30,10 @@ void SetKernelCopyRefusedForTesting(bool refused)
     KernelCopyRefusedForTesting() = refused;
 }
 
-BlockCopy::BlockCopy(int from, int to, const struct stat& source, size_t blockSize)
+BlockCopy::BlockCopy(int from, int to, const FileStatus& source, size_t blockSize)
     : m_from(from), m_to(to),
       // Fewer blocks than the length needs: only then can there be holes worth asking about.
-      m_sparse(source.st_blocks * 512 < source.st_size), m_kernelRefused(KernelCopyRefusedForTesting()),
+      m_sparse(source.allocated < source.size), m_kernelRefused(KernelCopyRefusedForTesting()),
       m_blockSize(blockSize)
 {
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/Folder.h"
+
 #include <cstddef>
-#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -15,8 +16,8 @@ class BlockCopy {
 public:
     enum class Failure { None, Read, Write };
 
-    // source is what fstat said of from when it was opened.
-    BlockCopy(int from, int to, const struct stat& source, size_t blockSize);
+    // source is what the look at the open from said when it was opened.
+    BlockCopy(int from, int to, const FileStatus& source, size_t blockSize);
 
     // Copies up to length bytes at offset at. Returns the bytes copied, fewer than length only where
     // the source ends, or -1 with failure set.

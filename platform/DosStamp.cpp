@@ -88,9 +88,17 @@ bool SetFileStamp(const std::string& path, int32_t stamp)
 bool SetStampOfOpenFile(int fd, int32_t stamp)
 {
     const auto modified = ModificationTimeOf(stamp);
-    if (!modified)
+    return modified && SetTimeOfOpenFile(fd, *modified);
+}
+
+// The access time is given as it is rather than left out: FUSE drivers for FAT and exFAT take a call that
+// leaves it out for one that sets no time at all, and the copy would keep the time of copying.
+bool SetTimeOfOpenFile(int fd, const struct timespec& modified)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
         return false;
-    const struct timespec times[2] = {{0, UTIME_OMIT}, *modified};
+    const struct timespec times[2] = {info.st_atim, modified};
     return ::futimens(fd, times) == 0;
 }
 
@@ -112,8 +120,14 @@ bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time)
     const int32_t stamp = StampFromTime(time.tv_sec);
     if (stamp != NoStamp)
         return SetStampOfOpenFile(fd, stamp);
-    const struct timespec times[2] = {{0, UTIME_OMIT}, time};
-    return ::futimens(fd, times) == 0;
+    return SetTimeOfOpenFile(fd, time);
+}
+
+struct timespec StampedTime(const struct timespec& time)
+{
+    const int32_t stamp = StampFromTime(time.tv_sec);
+    const auto stamped = stamp != NoStamp ? ModificationTimeOf(stamp) : std::nullopt;
+    return stamped ? *stamped : time;
 }
 
 } // namespace platform

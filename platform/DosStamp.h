@@ -25,6 +25,8 @@ int32_t FileStamp(const std::string& path);
 // valid date-time or the file refuses the change.
 bool SetFileStamp(const std::string& path, int32_t stamp);
 bool SetStampOfOpenFile(int fd, int32_t stamp);
+// The modification time exactly; the access time stays.
+bool SetTimeOfOpenFile(int fd, const struct timespec& modified);
 
 // Whether two modification times count as the same: by their stamps, or by their whole seconds where
 // either has no stamp (before 1980, after 2107), so such a file is not copied again at every run.
@@ -33,5 +35,8 @@ bool SameStampOrTime(const struct timespec& a, const struct timespec& b);
 // Gives an open file the stamp of time, or time itself where it has no stamp. False when the file
 // refuses the change.
 bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time);
+
+// The time a file stamped from time gets: the stamp's own time, or time itself where it has no stamp.
+struct timespec StampedTime(const struct timespec& time);
 
 } // namespace platform

@@ -87,4 +87,9 @@ bool CopyWithKernel(int from, int to, off_t length)
     return true;
 }
 
+bool ReadWholeAt(int fd, char* buffer, size_t size, off_t at)
+{
+    return ::pread(fd, buffer, size, at) == static_cast<ssize_t>(size);
+}
+
 } // namespace platform

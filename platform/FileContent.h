@@ -12,6 +12,9 @@ ssize_t ReadFull(int fd, char* buffer, size_t size);
 // Writes every byte or fails: a write that stops short (a full disk) is a failure.
 bool WriteAll(int fd, const char* data, size_t size);
 
+// Reads exactly size bytes at offset at; false when fewer are there or the read fails.
+bool ReadWholeAt(int fd, char* buffer, size_t size, off_t at);
+
 // Copies at most length bytes from the current offset of from to that of to, through a buffer of
 // pieceSize bytes; stops early where the source ends.
 bool CopyInPieces(int from, int to, off_t length, size_t pieceSize);

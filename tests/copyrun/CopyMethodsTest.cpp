@@ -115,6 +115,10 @@ TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
         RunHarness run;
         const std::string bytes = PatternBytes(3 * 262144 + 17, 4);
         WriteWithTime(dir / "source.bin", bytes);
+        // Run as root, a copy keeps its source's owner; chown itself drops set-user-ID, so it comes first.
+        if (RunningAsRoot()) {
+            ASSERT_EQ(::chown((dir / "source.bin").c_str(), 1234, 1235), 0);
+        }
         ASSERT_EQ(::chmod((dir / "source.bin").c_str(), 04750), 0);
         WriteWithTime(dir / "copy.bin", "an older and shorter copy", EarlierTime);
         // A link at the destination is replaced, never written through.
@@ -128,6 +132,10 @@ TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
         EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), bytes);
         EXPECT_EQ(FileStamp(dir / "copy.bin"), FileStamp(dir / "source.bin"));
         EXPECT_EQ(PermissionsOf(dir / "copy.bin"), 0750u) << "set-user-ID must not reach the copy";
+        struct stat owned {};
+        ASSERT_EQ(::stat((dir / "copy.bin").c_str(), &owned), 0);
+        EXPECT_EQ(owned.st_uid, RunningAsRoot() ? 1234u : ::geteuid());
+        EXPECT_EQ(owned.st_gid, RunningAsRoot() ? 1235u : ::getegid());
         struct stat linked {};
         ASSERT_EQ(::lstat((dir / "linked.bin").c_str(), &linked), 0);
         EXPECT_TRUE(S_ISREG(linked.st_mode));

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <regex>
+#include <unistd.h>
 
 namespace {
 
@@ -183,4 +184,54 @@ TEST(RunBackupFailures, AMissingSourceFolderIsLoggedAndFailsTheRunWhileAnEmptyOn
     EXPECT_EQ(empty.lastRunFailed, 0);
     EXPECT_TRUE(empty.LogLines().empty());
     EXPECT_FALSE(empty.ctx.Failures.Any());
+}
+
+TEST(RunBackupFailures, ALinkPlantedWhereADestinationFolderBelongsIsNeverWrittenThrough)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src/sub/deeper");
+    WriteFileBytes(dir / "src/a.txt", "a");
+    WriteFileBytes(dir / "src/sub/b.txt", "b");
+    WriteFileBytes(dir / "src/sub/deeper/c.txt", "c");
+    MakeFolders(dir / "elsewhere");
+    const std::string copies = dir / ("backup" + dir / "src/");
+    MakeFolders(copies);
+    std::filesystem::create_directory_symlink(dir / "elsewhere", copies + "sub");
+
+    for (int runs = 0; runs < 2; ++runs) {
+        RunHarness run;
+        RunBackup(run.ctx, dir / "src", dir / "backup");
+        EXPECT_EQ(run.lastRunFailed, 1);
+        const auto lines = run.LogLines();
+        ASSERT_EQ(lines.size(), 1u) << "one line for the folder, none for each file below it";
+        EXPECT_NE(lines[0].find(FolderFailureText(run.text, copies + "sub", "")), std::string::npos) << lines[0];
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "elsewhere"));
+        EXPECT_TRUE(std::filesystem::is_symlink(copies + "sub"));
+        EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "a");
+    }
+}
+
+TEST(RunBackupFailures, ASourceLinkOfAnotherUserToAFileOfAThirdIsPassedOverWithOneLine)
+{
+    if (!RunningAsRoot())
+        GTEST_SKIP() << "giving a link to another user needs root";
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "secret", "root's own");
+    WriteFileBytes(dir / "src/mine.txt", "mine");
+    ASSERT_EQ(::symlink((dir / "src/mine.txt").c_str(), (dir / "src/own-link.txt").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "secret").c_str(), (dir / "src/their-link.txt").c_str()), 0);
+    ASSERT_EQ(::lchown((dir / "src/their-link.txt").c_str(), 1234, 1234), 0);
+    const std::string copies = dir / ("backup" + dir / "src/");
+
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+    EXPECT_EQ(run.lastRunFailed, 1);
+    const auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(FolderFailureText(run.text, dir / "src/their-link.txt", "")), std::string::npos)
+        << lines[0];
+    EXPECT_FALSE(Exists(copies + "their-link.txt"));
+    EXPECT_EQ(ReadFileBytes(copies + "own-link.txt"), "mine");
+    EXPECT_EQ(run.view.methodLabels.size(), 3u) << "one method each, none tried again for the refused link";
 }

@@ -1,14 +1,17 @@
 #include "CopyRunHarness.h"
+#include "LoopFileSystem.h"
 #include "TempFolder.h"
 #include "engine/CopyMethods.h"
 #include "engine/CopyRun.h"
 #include "engine/DestinationFolders.h"
+#include "engine/ErrorLog.h"
 #include "engine/PartFile.h"
 #include "platform/DosStamp.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -270,4 +273,59 @@ TEST(RunBackup, ALinkIntoAVirtualFileSystemIsPassedOverNeverCopiedEmpty)
     EXPECT_FALSE(Exists(dir / ("backup" + dir / "src/mtab")));
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_TRUE(run.LogLines().empty());
+}
+
+// A stick keeps no owner and few modes, and its times in steps: none of that may cost a copy, nor make
+// an unchanged file look changed at the next run.
+TEST(RunBackup, EachKindOfDiskKeepsItsCopiesAndAnUnchangedReRunCopiesNothing)
+{
+    for (const auto kind : {LoopFileSystem::Kind::Ext4, LoopFileSystem::Kind::ExFat, LoopFileSystem::Kind::Fat}) {
+        SCOPED_TRACE(LoopFileSystem::Name(kind));
+        LoopFileSystem disk(kind);
+        if (!disk.mounted()) {
+            std::printf("skipped on %s: %s\n", LoopFileSystem::Name(kind).c_str(), disk.reason().c_str());
+            continue;
+        }
+        TempFolder dir;
+        SourceTree tree(dir);
+        tree.backup = disk / "backup";
+        RunHarness run;
+        RunBackup(run.ctx, tree.root, tree.backup);
+        EXPECT_EQ(run.lastRunFailed, 0);
+        EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(100000));
+        EXPECT_EQ(run.view.methodLabels, std::vector<std::string>(2, "1 method"));
+
+        ASSERT_TRUE(disk.Remount()) << disk.reason();
+        RunHarness again;
+        RunBackup(again.ctx, tree.root, tree.backup);
+        EXPECT_EQ(again.lastRunFailed, 0);
+        EXPECT_TRUE(again.view.methodLabels.empty()) << again.view.methodLabels.size() << " files copied again";
+        std::printf("%s: %zu files copied, then %zu at an unchanged run\n", LoopFileSystem::Name(kind).c_str(),
+                    run.view.methodLabels.size(), again.view.methodLabels.size());
+    }
+}
+
+TEST(RunBackup, TwoNamesOfOneFileOnACaseBlindDiskKeepTheFirstCopyAndLogTheSecondAtEveryRun)
+{
+    LoopFileSystem disk(LoopFileSystem::Kind::ExFat);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.reason();
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    WriteFileBytes(dir / "src/A.txt", "upper");
+    WriteFileBytes(dir / "src/a.txt", "lower");
+    for (int runs = 0; runs < 2; ++runs) {
+        RunHarness run;
+        RunBackup(run.ctx, dir / "src", disk / "backup");
+        ASSERT_EQ(run.fileCount, 2);
+        const std::string first = run.files[1];
+        const std::string second = run.files[2];
+        EXPECT_EQ(run.lastRunFailed, 1);
+        const auto lines = run.LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find(FileFailureText(run.text, second, disk / ("backup" + second)) + ": "),
+                  std::string::npos)
+            << lines[0];
+        EXPECT_EQ(ReadFileBytes(disk / ("backup" + first)), ReadFileBytes(first));
+    }
 }

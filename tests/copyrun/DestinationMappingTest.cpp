@@ -39,24 +39,25 @@ TEST(DestinationFolders, TheRootFolderPartStandsForTheDrive)
 TEST(DestinationFolders, CreatesTheRootAndBelowButNeverTheDriveOrAbove)
 {
     TempFolder dir;
+    UnreachableFolder failure;
     {
         DestinationFolders folders(dir / "Backup");
-        folders.Prepare(dir / "Backup/data/Sub/");
+        folders.Prepare(dir / "Backup/data/Sub/", failure);
         EXPECT_TRUE(platform::IsFolder(dir / "Backup/data/Sub/"));
         EXPECT_TRUE(folders.RootFolderExists());
-        folders.Prepare(dir / "Backup/data/Sub/Deeper/");
+        folders.Prepare(dir / "Backup/data/Sub/Deeper/", failure);
         EXPECT_TRUE(platform::IsFolder(dir / "Backup/data/Sub/Deeper/"));
     }
     {
         DestinationFolders folders(dir / "nodrive/Backup");
-        folders.Prepare(dir / "nodrive/Backup/data/");
+        folders.Prepare(dir / "nodrive/Backup/data/", failure);
         EXPECT_FALSE(Exists(dir / "nodrive"));
         EXPECT_FALSE(folders.RootFolderExists());
     }
     {
         // With a trailing "/" the root itself is the drive.
         DestinationFolders folders(dir / "Absent/");
-        folders.Prepare(dir / "Absent//data/");
+        folders.Prepare(dir / "Absent//data/", failure);
         EXPECT_FALSE(Exists(dir / "Absent"));
         EXPECT_FALSE(folders.RootFolderExists());
     }
@@ -64,10 +65,10 @@ TEST(DestinationFolders, CreatesTheRootAndBelowButNeverTheDriveOrAbove)
         // A drive that goes away in the middle of a run is noticed at the next file.
         MakeFolders(dir / "usb");
         DestinationFolders folders(dir / "usb/Backup");
-        folders.Prepare(dir / "usb/Backup/data/");
+        folders.Prepare(dir / "usb/Backup/data/", failure);
         EXPECT_TRUE(folders.RootFolderExists());
         std::filesystem::remove_all(dir / "usb");
-        folders.Prepare(dir / "usb/Backup/data/");
+        folders.Prepare(dir / "usb/Backup/data/", failure);
         EXPECT_FALSE(folders.RootFolderExists());
         EXPECT_FALSE(Exists(dir / "usb"));
     }

@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, ARunWhoseProfileWasDeletedDuringItMarksNoOtherProfile)
         if (main.RunButtonImage() != 4)
             return;
         deleter.stop();
-        MessageBoxes::SetNextAnswer(QMessageBox::Yes);
+        TestSeams::SetNextAnswer(QMessageBox::Yes);
         main.ToolButton9->click(); // deletes the running profile: "Other" moves to its row
     });
     deleter.start(0);

@@ -1,0 +1,86 @@
+#include "engine/FolderChain.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+std::vector<std::string> FolderNamesOf(const std::string& relativeFolder)
+{
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start <= relativeFolder.size()) {
+        size_t end = relativeFolder.find('/', start);
+        if (end == std::string::npos)
+            end = relativeFolder.size();
+        const std::string name = relativeFolder.substr(start, end - start);
+        if (name == "..") {
+            if (!names.empty())
+                names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+        start = end + 1;
+    }
+    return names;
+}
+
+bool UnreachableFolder::IsNoFolder() const
+{
+    return error == ELOOP || error == ENOTDIR;
+}
+
+std::string ReasonNotEntered(int error)
+{
+    // A link where a folder belongs is never followed: it could lead anywhere on the system.
+    if (error == ELOOP)
+        return "symbolic link where a folder belongs, not followed";
+    return std::strerror(error);
+}
+
+FolderChain::FolderChain(platform::Folder top, std::string topPath) : m_top(std::move(top)), m_topPath(std::move(topPath))
+{
+}
+
+const platform::Folder* FolderChain::Reach(const std::vector<std::string>& names, bool create,
+                                           UnreachableFolder& failure)
+{
+    if (!m_top.valid()) {
+        failure = {m_topPath, ReasonNotEntered(m_top.error()), m_top.error()};
+        return nullptr;
+    }
+    size_t kept = 0;
+    while (kept < m_levels.size() && kept < names.size() && m_names[kept] == names[kept])
+        ++kept;
+    m_levels.resize(kept);
+    m_names.resize(kept);
+    for (size_t level = kept; level < names.size(); ++level) {
+        const platform::Folder& parent = level == 0 ? m_top : m_levels.back();
+        platform::Folder child = parent.OpenChild(names[level]);
+        if (!child.valid() && child.error() == ENOENT && create && (parent.MakeChild(names[level]) || errno == EEXIST))
+            child = parent.OpenChild(names[level]);
+        if (!child.valid()) {
+            failure = {PathOf(level + 1, names), ReasonNotEntered(child.error()), child.error()};
+            return nullptr;
+        }
+        m_levels.push_back(std::move(child));
+        m_names.push_back(names[level]);
+    }
+    return names.empty() ? &m_top : &m_levels.back();
+}
+
+void FolderChain::Forget()
+{
+    m_levels.clear();
+    m_names.clear();
+}
+
+std::string FolderChain::PathOf(size_t levels, const std::vector<std::string>& names) const
+{
+    std::string path = m_topPath;
+    for (size_t level = 0; level < levels; ++level) {
+        if (!path.empty() && path.back() != '/')
+            path += '/';
+        path += names[level];
+    }
+    return path;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Folder.h"
+
+#include <string>
+#include <vector>
+
+// The names of the folders on a path below a tree's top, as walked: empty names and "." name no folder
+// of their own, ".." goes back one (never above the top).
+std::vector<std::string> FolderNamesOf(const std::string& relativeFolder);
+
+// Why a folder below the top could not be reached: the folder (as a path, for the log) and the reason.
+struct UnreachableFolder {
+    std::string folder;
+    std::string reason;
+    int error = 0;
+
+    // A link, a file or anything else stands where a folder belongs: nothing below it can be written or read
+    // without going somewhere the tree does not lead.
+    bool IsNoFolder() const;
+};
+
+// The open folders from a tree's top down to the folder of the current file, each opened from its parent
+// without following a link, so that nothing below the top is ever found again by its whole spelling. The
+// table lists a folder's files one after another, so the common start of consecutive folders stays open
+// and the files of one folder cost no open at all.
+class FolderChain {
+public:
+    // top is the open top folder, topPath its path as written for the log ("" when the top is not there).
+    FolderChain(platform::Folder top, std::string topPath);
+
+    // The folder below the top named by names, opened (and made where it is missing, when create is set);
+    // nullptr when a level cannot be opened or made, with the level and its reason in failure.
+    const platform::Folder* Reach(const std::vector<std::string>& names, bool create, UnreachableFolder& failure);
+
+    const platform::Folder& Top() const { return m_top; }
+
+    // Closes every level below the top: one removed or made again since must be opened anew.
+    void Forget();
+
+private:
+    std::string PathOf(size_t levels, const std::vector<std::string>& names) const;
+
+    platform::Folder m_top;
+    std::string m_topPath;
+    std::vector<std::string> m_names;
+    std::vector<platform::Folder> m_levels; // m_levels[i] is the folder m_names[i], opened in the one before
+};
+
+// Why a folder that is not one is passed over, in the log's words.
+std::string ReasonNotEntered(int error);

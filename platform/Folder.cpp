@@ -1,0 +1,289 @@
+#include "platform/Folder.h"
+
+#include "platform/VirtualFileSystem.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <dirent.h>
+#include <sys/types.h>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// O_NONBLOCK keeps the open from waiting, whatever the name turns out to be; O_DIRECTORY refuses all but a folder.
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+
+EntryKind KindOfMode(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return EntryKind::File;
+    if (S_ISDIR(mode))
+        return EntryKind::Folder;
+    if (S_ISLNK(mode))
+        return EntryKind::Link;
+    return EntryKind::Other;
+}
+
+FileStatus StatusFrom(const struct stat& info)
+{
+    FileStatus status;
+    status.kind = KindOfMode(info.st_mode);
+    status.permissions = info.st_mode & 07777;
+    status.owner = info.st_uid;
+    status.group = info.st_gid;
+    status.size = info.st_size;
+    status.allocated = info.st_blocks * 512;
+    status.accessed = info.st_atim;
+    status.modified = info.st_mtim;
+    status.device = info.st_dev;
+    status.inode = info.st_ino;
+    return status;
+}
+
+// One name in the folder itself: "a/b" would reach past a folder without looking at it, ".." above it.
+bool IsOneName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+// Whether the kernel takes openat2: asked by the first child opened, then known for the whole process. A
+// kernel before 5.6 says ENOSYS; a seccomp filter (containers) may say EPERM for the call itself.
+enum class Openat2 { Unknown, Works, Missing };
+std::atomic<Openat2> openat2State{Openat2::Unknown};
+
+int OpenChildWithOpenat2(int folder, const char* name)
+{
+    open_how how{};
+    how.flags = FolderFlags;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    return static_cast<int>(::syscall(SYS_openat2, folder, name, &how, sizeof how));
+}
+
+int OpenChildDescriptor(int folder, const char* name)
+{
+    if (openat2State.load(std::memory_order_relaxed) != Openat2::Missing) {
+        const int fd = OpenChildWithOpenat2(folder, name);
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != E2BIG)) {
+            openat2State.store(Openat2::Works, std::memory_order_relaxed);
+            return fd;
+        }
+        // EPERM can also be the folder's own answer once the call is known to work.
+        if (openat2State.load(std::memory_order_relaxed) == Openat2::Works)
+            return fd;
+        openat2State.store(Openat2::Missing, std::memory_order_relaxed);
+    }
+    return ::openat(folder, name, FolderFlags | O_NOFOLLOW);
+}
+
+} // namespace
+
+Folder Folder::OpenTop(const std::string& path)
+{
+    const int fd = ::open(path.empty() ? "." : path.c_str(), FolderFlags);
+    return Folder(fd, fd < 0 ? errno : 0);
+}
+
+Folder Folder::OpenChild(const std::string& name) const
+{
+    if (!IsOneName(name))
+        return Folder(-1, EINVAL);
+    const int fd = OpenChildDescriptor(descriptor(), name.c_str());
+    if (fd >= 0)
+        return Folder(fd, 0);
+    int error = errno;
+    // O_NOFOLLOW with O_DIRECTORY calls a link "not a folder"; the reason for passing it over is that it is a link.
+    if (error == ENOTDIR) {
+        const auto status = StatusOf(name, Links::DoNotFollow);
+        if (status && status->kind == EntryKind::Link)
+            error = ELOOP;
+    }
+    return Folder(-1, error);
+}
+
+bool Folder::MakeChild(const std::string& name) const
+{
+    if (!IsOneName(name)) {
+        errno = EINVAL;
+        return false;
+    }
+    return ::mkdirat(descriptor(), name.c_str(), 0777) == 0;
+}
+
+std::optional<FileStatus> Folder::Status() const
+{
+    struct stat info {};
+    if (::fstat(descriptor(), &info) != 0)
+        return std::nullopt;
+    return StatusFrom(info);
+}
+
+std::optional<FileStatus> Folder::StatusOf(const std::string& name, Links links) const
+{
+    struct stat info {};
+    const int flags = links == Links::Follow ? 0 : AT_SYMLINK_NOFOLLOW;
+    if (::fstatat(descriptor(), name.c_str(), &info, flags) != 0)
+        return std::nullopt;
+    return StatusFrom(info);
+}
+
+FileDescriptor Folder::OpenForReading(const std::string& name) const
+{
+    return FileDescriptor(::openat(descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
+FileDescriptor Folder::CreateExclusively(const std::string& name) const
+{
+    return FileDescriptor(
+        ::openat(descriptor(), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+}
+
+bool Folder::Rename(const std::string& from, const std::string& to) const
+{
+    return ::renameat(descriptor(), from.c_str(), descriptor(), to.c_str()) == 0;
+}
+
+bool Folder::SetTimes(const std::string& name, const timespec& accessed, const timespec& modified) const
+{
+    const timespec times[2] = {accessed, modified};
+    return ::utimensat(descriptor(), name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool Folder::Remove(const std::string& name) const
+{
+    return ::unlinkat(descriptor(), name.c_str(), 0) == 0;
+}
+
+bool Folder::IsOnVirtualFileSystem() const
+{
+    return platform::IsOnVirtualFileSystem(descriptor());
+}
+
+namespace {
+
+constexpr size_t ListingBufferSize = 32768;
+
+// The kernel's own entry layout, as getdents64 fills the buffer.
+struct KernelEntry {
+    ino64_t inode;
+    off64_t next;
+    unsigned short length;
+    unsigned char type;
+    char name[1];
+};
+
+EntryKind KindOfListedType(unsigned char type)
+{
+    switch (type) {
+    case DT_REG:
+        return EntryKind::File;
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_LNK:
+        return EntryKind::Link;
+    default:
+        return EntryKind::Other;
+    }
+}
+
+} // namespace
+
+FolderListing::FolderListing(const Folder& folder) : m_folder(folder)
+{
+    if (!folder.valid()) {
+        m_error = folder.error() != 0 ? folder.error() : EBADF;
+        m_ended = true;
+        return;
+    }
+    // A folder listed before is read again from its first entry.
+    if (folder.m_listed && ::lseek(folder.descriptor(), 0, SEEK_SET) != 0) {
+        m_error = errno;
+        m_ended = true;
+        return;
+    }
+    folder.m_listed = true;
+    m_buffer.resize(ListingBufferSize);
+}
+
+bool FolderListing::Fill()
+{
+    const long got = ::syscall(SYS_getdents64, m_folder.descriptor(), m_buffer.data(), m_buffer.size());
+    if (got <= 0) {
+        m_error = got < 0 ? errno : 0;
+        m_ended = true;
+        return false;
+    }
+    m_at = 0;
+    m_filled = static_cast<size_t>(got);
+    return true;
+}
+
+std::optional<FolderListing::Entry> FolderListing::Next()
+{
+    for (;;) {
+        if (m_ended || (m_at >= m_filled && !Fill()))
+            return std::nullopt;
+        const char* start = m_buffer.data() + m_at;
+        const auto* entry = reinterpret_cast<const KernelEntry*>(start);
+        m_at += entry->length;
+        const char* name = start + offsetof(KernelEntry, name);
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            continue;
+        if (entry->type != DT_UNKNOWN)
+            return Entry{name, KindOfListedType(entry->type)};
+        // Some file systems leave the type out of the listing: one look at the entry itself.
+        const auto status = m_folder.StatusOf(name, Links::DoNotFollow);
+        return Entry{name, status ? status->kind : EntryKind::Other};
+    }
+}
+
+bool SetOwner(int fd, uid_t owner, gid_t group)
+{
+    return ::fchown(fd, owner, group) == 0;
+}
+
+bool SetTimes(int fd, const timespec& accessed, const timespec& modified)
+{
+    const timespec times[2] = {accessed, modified};
+    return ::futimens(fd, times) == 0;
+}
+
+bool SetPermissions(int fd, mode_t permissions)
+{
+    return ::fchmod(fd, permissions) == 0;
+}
+
+std::optional<FileStatus> StatusOfOpenFile(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return std::nullopt;
+    return StatusFrom(info);
+}
+
+std::optional<FileStatus> StatusOfPath(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return StatusFrom(info);
+}
+
+bool IsRefusedByFileSystem(int error)
+{
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+uid_t RunningUser()
+{
+    return ::geteuid();
+}
+
+} // namespace platform
