@@ -238,8 +238,8 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         std::optional<platform::FileStatus> destinationSeen;
         std::optional<FileToCopy> file;
         if (sourceFolder)
-            file.emplace(*sourceFolder, NameOf(source), *destinationFolder, NameOf(destination), source, destination,
-                         &destinationSeen);
+            file.emplace(FileToCopy{*sourceFolder, NameOf(source), *destinationFolder, NameOf(destination), source,
+                                    destination, &destinationSeen});
         const bool needsCopy = !file || NeedsCopy(*file);
         // A copy that was just found in its folder below the root proves that the root's folder part is there,
         // as far as a file that is left alone cares: the check by path is for a file about to be written.
