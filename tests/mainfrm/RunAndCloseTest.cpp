@@ -95,12 +95,19 @@ TEST_F(MainWindowTest, StopClickDuringARunOnlyRequestsTheStop)
     EXPECT_EQ(main.ItemImage(0), 0) << "a stopped run without failures counts as clean";
 }
 
-TEST_F(MainWindowTest, AManualRunMarksItsRowAfterTheListWasReloadedDuringIt)
+// Runs the failing profile "Bad" by hand and deletes the profile of row deletedRow while it runs; gives the
+// picture of the one item left.
+class ReloadDuringARun : public MainWindowTest {
+protected:
+    int ImageAfterDeletingRow(int deletedRow);
+};
+
+int ReloadDuringARun::ImageAfterDeletingRow(int deletedRow)
 {
     MakeFolders(dir / "src");
     WriteFileBytes(dir / "src/a.txt", "alpha");
-    WriteFileBytes(dir / "Items.txt", "Bad;" + (dir / "src") + ";" + (dir / "nodrive/dst") + ";180\r\n" +
-                                          "Other;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n");
+    WriteFileBytes(dir / "Items.txt", "Bad;" + (dir / "src") + ";" + (dir / "nodrive/dst") + ";180\r\n"
+                                               + "Other;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n");
     TMain& main = Start();
     Select(main, 0);
     QTimer deleter;
@@ -108,36 +115,24 @@ TEST_F(MainWindowTest, AManualRunMarksItsRowAfterTheListWasReloadedDuringIt)
         if (main.RunButtonImage() != 4)
             return;
         deleter.stop();
-        Select(main, 1);
+        Select(main, deletedRow);
         TestSeams::SetNextAnswer(QMessageBox::Yes);
-        main.ToolButton9->click(); // Delete of the other profile reloads the list
+        main.ToolButton9->click(); // reloads the list
     });
     deleter.start(0);
     main.ToolButton12->click();
-    ASSERT_EQ(main.ListView1->count(), 1);
-    EXPECT_EQ(main.ItemImage(0), 1) << "the failed run's picture, though the list was reloaded";
+    EXPECT_EQ(main.ListView1->count(), 1);
+    return main.ItemImage(0);
 }
 
-TEST_F(MainWindowTest, ARunWhoseProfileWasDeletedDuringItMarksNoOtherProfile)
+TEST_F(ReloadDuringARun, MarksTheRunsRowWhenAnotherProfileWasDeleted)
 {
-    MakeFolders(dir / "src");
-    WriteFileBytes(dir / "src/a.txt", "alpha");
-    WriteFileBytes(dir / "Items.txt", "Bad;" + (dir / "src") + ";" + (dir / "nodrive/dst") + ";180\r\n" +
-                                          "Other;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n");
-    TMain& main = Start();
-    Select(main, 0);
-    QTimer deleter;
-    QObject::connect(&deleter, &QTimer::timeout, [&] {
-        if (main.RunButtonImage() != 4)
-            return;
-        deleter.stop();
-        TestSeams::SetNextAnswer(QMessageBox::Yes);
-        main.ToolButton9->click(); // deletes the running profile: "Other" moves to its row
-    });
-    deleter.start(0);
-    main.ToolButton12->click();
-    ASSERT_EQ(main.ListView1->count(), 1);
-    EXPECT_EQ(main.ItemImage(0), 0) << "the failed run's picture went to the profile that took its row";
+    EXPECT_EQ(ImageAfterDeletingRow(1), 1) << "the failed run's picture, though the list was reloaded";
+}
+
+TEST_F(ReloadDuringARun, MarksNoOtherProfileWhenTheRunningOneWasDeleted)
+{
+    EXPECT_EQ(ImageAfterDeletingRow(0), 0) << "the failed run's picture went to the profile that took its row";
 }
 
 TEST_F(MainWindowTest, FileMenuDeleteDeletesTheSelectedProfile)
