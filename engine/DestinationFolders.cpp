@@ -6,18 +6,6 @@
 
 #include <cerrno>
 
-std::string FolderPartOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string RootFolderPartOf(const std::string& destinationRoot)
 {
     // On Linux "\" and ":" are ordinary characters of a name ("Backup 10:30"); only a root

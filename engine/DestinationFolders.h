@@ -1,17 +1,15 @@
 #pragma once
 
 #include "engine/FolderChain.h"
+#include "platform/PathNames.h"
 
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
-// The folder part of a path: up to and including its last "/"; empty when it has none.
-std::string FolderPartOf(const std::string& path);
-
-// The name after the folder part.
-std::string NameOf(const std::string& path);
+using platform::FolderPartOf;
+using platform::NameOf;
 
 // The folder part of a destination root, which stands for the drive the backup goes to: up to and
 // including the root's last "/". A root without any "/" is taken as written for Windows, where the

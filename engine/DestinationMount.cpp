@@ -2,6 +2,7 @@
 
 #include "platform/Folder.h"
 #include "platform/MountTable.h"
+#include "platform/PathNames.h"
 
 #include <algorithm>
 #include <set>
@@ -25,10 +26,9 @@ std::string ParentOf(const std::string& folder)
 std::vector<std::string> FoldersDownTo(const std::string& resolvedRoot)
 {
     std::vector<std::string> folders;
-    for (auto slash = resolvedRoot.find('/', 1); slash != std::string::npos; slash = resolvedRoot.find('/', slash + 1))
-        folders.push_back(resolvedRoot.substr(0, slash));
-    if (resolvedRoot != "/")
-        folders.push_back(resolvedRoot);
+    std::string folder;
+    for (const std::string& name : platform::NamesOf(resolvedRoot))
+        folders.push_back(folder += "/" + name);
     return folders;
 }
 

@@ -1,5 +1,7 @@
 #include "engine/FolderChain.h"
 
+#include "platform/PathNames.h"
+
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -7,19 +9,13 @@
 std::vector<std::string> FolderNamesOf(const std::string& relativeFolder)
 {
     std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= relativeFolder.size()) {
-        size_t end = relativeFolder.find('/', start);
-        if (end == std::string::npos)
-            end = relativeFolder.size();
-        const std::string name = relativeFolder.substr(start, end - start);
+    for (std::string& name : platform::NamesOf(relativeFolder)) {
         if (name == "..") {
             if (!names.empty())
                 names.pop_back();
-        } else if (!name.empty() && name != ".") {
-            names.push_back(name);
+        } else if (name != ".") {
+            names.push_back(std::move(name));
         }
-        start = end + 1;
     }
     return names;
 }

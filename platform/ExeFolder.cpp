@@ -1,5 +1,7 @@
 #include "platform/ExeFolder.h"
 
+#include "platform/PathNames.h"
+
 #include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +24,7 @@ std::string ReadExeFolder()
     if (length <= 0)
         return "./";
     buffer.resize(static_cast<size_t>(length));
-    return buffer.substr(0, buffer.rfind('/') + 1);
+    return FolderPartOf(buffer);
 }
 
 std::string& Folder()

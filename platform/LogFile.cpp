@@ -1,5 +1,8 @@
 #include "platform/LogFile.h"
 
+#include "platform/FileContent.h"
+#include "platform/TextFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -61,35 +64,22 @@ LogFile::LogFile(const std::string& path)
 std::string LogFile::ReadAll()
 {
     std::string content;
-    content.reserve(static_cast<size_t>(m_identity.size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(m_fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            Fail(false, errno);
-        if (got == 0)
-            return content;
-        content.append(buffer, static_cast<size_t>(got));
-    }
+    if (!ReadToEnd(m_fd.get(), m_identity.size, content))
+        Fail(false, errno);
+    return content;
 }
 
 void LogFile::Append(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(m_fd.get(), bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int error = written < 0 ? errno : ENOSPC;
-            if (::ftruncate(m_fd.get(), m_identity.size) != 0) {
-                // Nothing more can be done for the log; the error is what the user must hear of.
-            }
-            Fail(true, error);
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
+    // A write that takes no byte at all sets no errno; a full disk is the likely reason.
+    errno = ENOSPC;
+    if (WriteAll(m_fd.get(), bytes.data(), bytes.size()))
+        return;
+    const int error = errno;
+    if (::ftruncate(m_fd.get(), m_identity.size) != 0) {
+        // Nothing more can be done for the log; the error is what the user must hear of.
     }
+    Fail(true, error);
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/MountTable.h"
 
+#include "platform/PathNames.h"
 #include "platform/TextFile.h"
 
 #include <climits>
@@ -83,21 +84,6 @@ namespace {
         }
     }
 
-    std::deque<std::string> NamesOf(const std::string& path)
-    {
-        std::deque<std::string> names;
-        size_t start = 0;
-        while (start <= path.size()) {
-            size_t end = path.find('/', start);
-            if (end == std::string::npos)
-                end = path.size();
-            if (end > start)
-                names.emplace_back(path.substr(start, end - start));
-            start = end + 1;
-        }
-        return names;
-    }
-
     std::string CurrentFolder()
     {
         std::string buffer(PATH_MAX, '\0');
@@ -177,7 +163,8 @@ std::optional<std::set<std::string>> CurrentMountPoints()
 
 std::string ResolvedPath(const std::string& path)
 {
-    std::deque<std::string> pending = NamesOf(path.starts_with('/') ? path : CurrentFolder() + "/" + path);
+    const std::vector<std::string> names = NamesOf(path.starts_with('/') ? path : CurrentFolder() + "/" + path);
+    std::deque<std::string> pending(names.begin(), names.end());
     std::vector<std::string> resolved;
     bool existing = true;
     int linksFollowed = 0;
@@ -209,7 +196,7 @@ std::string ResolvedPath(const std::string& path)
         resolved.pop_back();
         if (target->starts_with('/'))
             resolved.clear();
-        std::deque<std::string> targetNames = NamesOf(*target);
+        const std::vector<std::string> targetNames = NamesOf(*target);
         pending.insert(pending.begin(), targetNames.begin(), targetNames.end());
     }
     return Joined(resolved);

@@ -1,6 +1,9 @@
 #include "platform/TextFile.h"
 
 #include "platform/Error.h"
+#include "platform/FileContent.h"
+#include "platform/FileDescriptor.h"
+#include "platform/PathNames.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,50 +19,18 @@ constexpr const char* CannotOpen = "Cannot open file %s";
 constexpr const char* CannotCreate = "Cannot create file %s";
 constexpr const char* UnableToWrite = "Unable to write to %s";
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() { if (m_fd >= 0) ::close(m_fd); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    int release() { int fd = m_fd; m_fd = -1; return fd; }
-private:
-    int m_fd;
-};
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
-
 void WriteInPlace(const std::string& target, const std::string& path, std::string_view bytes)
 {
     FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!fd.valid())
         throw Error(FormatMessage(CannotCreate, path));
-    if (!WriteAll(fd.get(), bytes) || ::close(fd.release()) != 0)
+    if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || !fd.Close())
         throw Error(FormatMessage(UnableToWrite, path));
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string TemporaryNameFor(const std::string& path)
 {
-    const std::string folder = FolderOf(path);
+    const std::string folder = FolderPartOf(path);
     return folder + "." + path.substr(folder.size()) + ".dupliqa-new";
 }
 
@@ -79,7 +50,7 @@ std::string WriteTarget(const std::string& path)
         if (length <= 0 || static_cast<size_t>(length) == sizeof link)
             break;
         const std::string to(link, static_cast<size_t>(length));
-        target = to.front() == '/' ? to : FolderOf(target) + to;
+        target = to.front() == '/' ? to : FolderPartOf(target) + to;
     }
     throw Error(FormatMessage(CannotCreate, path));
 }
@@ -146,20 +117,24 @@ std::string ReadWholeFile(const std::string& path)
     if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode))
         throw Error(FormatMessage(CannotOpen, path));
     std::string content;
-    if (info.st_size > 0)
-        content.reserve(static_cast<size_t>(info.st_size));
+    if (!ReadToEnd(fd.get(), info.st_size, content))
+        throw Error(FormatMessage(CannotOpen, path));
+    return content;
+}
+
+bool ReadToEnd(int fd, off_t expectedSize, std::string& content)
+{
+    if (expectedSize > 0)
+        content.reserve(content.size() + static_cast<size_t>(expectedSize));
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = ReadFull(fd, buffer, sizeof buffer);
         if (got < 0)
-            throw Error(FormatMessage(CannotOpen, path));
-        if (got == 0)
-            break;
+            return false;
         content.append(buffer, static_cast<size_t>(got));
+        if (static_cast<size_t>(got) < sizeof buffer)
+            return true;
     }
-    return content;
 }
 
 std::vector<std::string> ReadLines(const std::string& path)
@@ -180,7 +155,7 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
     const std::string temporary = TemporaryNameFor(target);
     FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.valid() && existed && !TakeOverModeAndOwner(fd.get(), old)) {
-        ::close(fd.release());
+        fd.Close();
         ::unlink(temporary.c_str());
     }
     if (!fd.valid()) {
@@ -188,8 +163,8 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
         WriteInPlace(target, path, bytes);
         return;
     }
-    const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-    if (!written || ::close(fd.release()) != 0) {
+    const bool written = WriteAll(fd.get(), bytes.data(), bytes.size()) && ::fsync(fd.get()) == 0;
+    if (!written || !fd.Close()) {
         ::unlink(temporary.c_str());
         throw Error(FormatMessage(UnableToWrite, path));
     }

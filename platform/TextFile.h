@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace platform {
@@ -17,6 +18,10 @@ std::string JoinLines(const std::vector<std::string>& lines);
 
 // Reads a whole file. Throws Error("Cannot open file <path>") when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);
+
+// Appends what an open file holds from its offset to its end to content; expectedSize (its size, where
+// known) only saves the string from growing step by step. False with errno set when a read fails.
+bool ReadToEnd(int fd, off_t expectedSize, std::string& content);
 
 // Reads a file whole into lines by the rules of SplitLines.
 std::vector<std::string> ReadLines(const std::string& path);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The names between the "/" of a path, in order. Empty ones ("//", a leading or a trailing "/") are
+// left out; "." and ".." are kept as written, for the caller to apply by its own rules.
+std::vector<std::string> NamesOf(std::string_view path);
+
+// The folder part of a path: up to and including its last "/"; empty when it has none.
+std::string FolderPartOf(const std::string& path);
+
+// The name after the folder part.
+std::string NameOf(const std::string& path);
+
+} // namespace platform
