@@ -1,44 +1,33 @@
 #include "platform/Listing.h"
 
+#include "platform/Folder.h"
+
 #include <algorithm>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace platform {
 
 namespace {
 
-class Directory {
-public:
-    explicit Directory(const std::string& folder) : m_dir(::opendir(folder.c_str())) {}
-    ~Directory() { if (m_dir) ::closedir(m_dir); }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* get() const { return m_dir; }
-private:
-    DIR* m_dir;
-};
-
-bool IsFolderEntry(const std::string& folder, const dirent* entry)
+// A link counts as what it leads to.
+bool IsFolderEntry(const Folder& folder, const FolderListing::Entry& entry)
 {
-    if (entry->d_type == DT_DIR)
-        return true;
-    if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK)
-        return false;
-    struct stat info {};
-    const std::string path = folder + (folder.empty() || folder.back() == '/' ? "" : "/") + entry->d_name;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (entry.kind != EntryKind::Link)
+        return entry.kind == EntryKind::Folder;
+    const auto status = folder.StatusOf(entry.name, Links::Follow);
+    return status && status->kind == EntryKind::Folder;
 }
 
 // accept gets each entry's name and whether it is a folder, and returns false to stop.
 template <typename Accept>
 void ForEachEntry(const std::string& folder, Accept accept)
 {
-    Directory dir(folder);
-    if (!dir.get())
+    // An empty path names no folder here, though opening it as the top of a tree takes the current one.
+    if (folder.empty())
         return;
-    while (const dirent* entry = ::readdir(dir.get()))
-        if (!accept(std::string(entry->d_name), IsFolderEntry(folder, entry)))
+    const Folder opened = Folder::OpenTop(folder);
+    FolderListing listing(opened);
+    while (const auto entry = listing.Next())
+        if (!accept(std::string(entry->name), IsFolderEntry(opened, *entry)))
             return;
 }
 
