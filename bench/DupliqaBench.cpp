@@ -5,7 +5,7 @@
 #include "bench/BenchTree.h"
 #include "bench/PageCache.h"
 #include "engine/ErrorLog.h"
-#include "platform/ExeFolder.h"
+#include "tests/support/SystemSeams.h"
 #include "widgets/GuardedApplication.h"
 
 #include <QElapsedTimer>
@@ -172,7 +172,7 @@ Options ParseOptions(int argc, char** argv, int first)
 // scheduled run starts, and shown as on a desktop without a tray (or hidden).
 std::unique_ptr<TMain> StartMainWindow(const std::string& exeFolder, bool hidden)
 {
-    platform::SetExeFolderForTesting(exeFolder);
+    SystemSeams::SetExeFolder(exeFolder);
     auto window = std::make_unique<TMain>();
     for (QTimer* timer : window->findChildren<QTimer*>(Qt::FindDirectChildrenOnly))
         timer->stop();

@@ -63,7 +63,7 @@ std::vector<std::string> RemovableMediaFolders()
     return { "/media", "/run/media" };
 }
 
-void SetRemovableMediaFoldersForTesting(std::optional<std::vector<std::string>> folders)
+void RemovableMediaFoldersSeam::Set(std::optional<std::vector<std::string>> folders)
 {
     RemovableMediaFoldersSetForTesting() = std::move(folders);
 }

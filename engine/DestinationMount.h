@@ -40,5 +40,11 @@ private:
 // The folders below which the desktop mounts removable disks: /media and /run/media.
 std::vector<std::string> RemovableMediaFolders();
 
-// Test seam: other folders in their place; nothing goes back to the usual ones.
-void SetRemovableMediaFoldersForTesting(std::optional<std::vector<std::string>> folders);
+struct SystemSeams;
+
+// Test seam, reached from tests alone.
+class RemovableMediaFoldersSeam {
+    friend struct SystemSeams;
+    // Other folders in place of the usual ones; nothing goes back to them.
+    static void Set(std::optional<std::vector<std::string>> folders);
+};

@@ -7,6 +7,8 @@
 
 inline constexpr int32_t FileTableSize = 500000;
 
+struct SystemSeams;
+
 // The fixed table of source paths of the current run, numbered from 1. Entries above FileCount
 // are stale and never read. Reaching outside the table is a fault, never a silent write.
 //
@@ -33,10 +35,11 @@ public:
 
     int32_t Capacity() const { return m_capacity; }
 
+private:
+    friend struct SystemSeams;
     // Test seam: a smaller bound, so that the limit can be reached without 500001 files.
     void SetCapacityForTesting(int32_t capacity) { m_capacity = capacity < FileTableSize ? capacity : FileTableSize; }
 
-private:
     int32_t Checked(int32_t n) const
     {
         if (n < 1 || n > m_capacity)

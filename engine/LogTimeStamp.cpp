@@ -38,7 +38,7 @@ std::time_t LogClockNow()
     return FixedMoment() ? *FixedMoment() : std::time(nullptr);
 }
 
-void SetLogClockForTesting(std::optional<std::time_t> moment)
+void LogClockSeam::Set(std::optional<std::time_t> moment)
 {
     FixedMoment() = moment;
 }

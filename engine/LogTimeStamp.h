@@ -11,5 +11,11 @@ std::string LogTimeStamp(std::time_t moment);
 // The moment a new log line is stamped with: now, unless a test has fixed it.
 std::time_t LogClockNow();
 
-// Test seam: LogClockNow() gives moment from now on; std::nullopt gives the real clock back.
-void SetLogClockForTesting(std::optional<std::time_t> moment);
+struct SystemSeams;
+
+// Test seam, reached from tests alone.
+class LogClockSeam {
+    friend struct SystemSeams;
+    // LogClockNow() gives moment from now on; std::nullopt gives the real clock back.
+    static void Set(std::optional<std::time_t> moment);
+};

@@ -4,8 +4,8 @@
 #include "FuzzCheck.h"
 #include "engine/ErrorLog.h"
 #include "engine/LogTimeStamp.h"
-#include "platform/ExeFolder.h"
 #include "platform/TextFile.h"
+#include "tests/support/SystemSeams.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -32,10 +32,10 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 // folder makes it forget.
 void ForgetTheCleanLog()
 {
-    platform::SetExeFolderForTesting(g_otherFolder);
+    SystemSeams::SetExeFolder(g_otherFolder);
     std::filesystem::remove(g_otherFolder + "Error.log");
     AppendErrorLog("forget\n");
-    platform::SetExeFolderForTesting(g_folder);
+    SystemSeams::SetExeFolder(g_folder);
 }
 
 // Each entry stays one line: line breaks and NULs in its text are written as visible escapes.
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     g_otherFolder = std::string(pattern) + "/other/";
     std::filesystem::create_directories(g_folder);
     std::filesystem::create_directories(g_otherFolder);
-    SetLogClockForTesting(Moment);
+    SystemSeams::SetLogClock(Moment);
     static const std::string top = pattern;
     std::atexit([] { std::filesystem::remove_all(top); });
     return 0;

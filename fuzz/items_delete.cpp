@@ -5,9 +5,9 @@
 // excepted, each ended by CR LF; the table then mirrors the new file.
 #include "FuzzCheck.h"
 #include "IniReference.h"
-#include "platform/ExeFolder.h"
 #include "platform/TextFile.h"
 #include "profiles/Profiles.h"
+#include "tests/support/SystemSeams.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     if (!::mkdtemp(pattern.data()))
         std::abort();
     g_folder = std::string(pattern) + "/";
-    platform::SetExeFolderForTesting(g_folder);
+    SystemSeams::SetExeFolder(g_folder);
     static const std::string top = pattern;
     std::atexit([] { std::filesystem::remove_all(top); });
     return 0;

@@ -25,7 +25,7 @@ constexpr off_t NoMoreData = std::numeric_limits<off_t>::max();
 
 } // namespace
 
-void SetKernelCopyRefusedForTesting(bool refused)
+void BlockCopy::SetKernelCopyRefusedForTesting(bool refused)
 {
     KernelCopyRefusedForTesting() = refused;
 }

@@ -6,6 +6,8 @@
 #include <sys/types.h>
 #include <vector>
 
+struct SystemSeams;
+
 namespace platform {
 
 // One file copied to another block by block, each block to the same offset: inside the kernel
@@ -28,6 +30,10 @@ public:
     bool Finish(off_t length);
 
 private:
+    friend struct ::SystemSeams;
+    // Test seam: copy_file_range counts as refused, as between two file systems that cannot copy to each other.
+    static void SetKernelCopyRefusedForTesting(bool refused);
+
     void LearnRegionAt(off_t at);
     off_t DataAt(off_t at, off_t end);   // the end of the data that begins at at, or -1 in a hole
     off_t NextData(off_t at, off_t end); // where the hole at at ends
@@ -45,8 +51,5 @@ private:
     std::vector<char> m_buffer;
     Failure m_failure = Failure::None;
 };
-
-// Test seam: copy_file_range counts as refused, as between two file systems that cannot copy to each other.
-void SetKernelCopyRefusedForTesting(bool refused);
 
 } // namespace platform

@@ -48,7 +48,7 @@ std::string ExeFolderIdentity()
     return std::to_string(status.st_dev) + "-" + std::to_string(status.st_ino);
 }
 
-void SetExeFolderForTesting(const std::string& folder)
+void ExeFolderSeam::Set(const std::string& folder)
 {
     Folder() = WithTrailingSlash(folder);
 }

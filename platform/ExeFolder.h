@@ -2,6 +2,8 @@
 
 #include <string>
 
+struct SystemSeams;
+
 namespace platform {
 
 // The folder of the running executable, with a trailing "/". Every file of the program lies in it.
@@ -11,8 +13,11 @@ const std::string& ExeFolder();
 // bind mount, another spelling): its device and inode. Empty when the folder cannot be examined.
 std::string ExeFolderIdentity();
 
-// Test seam: makes ExeFolder() return folder (a trailing "/" is added when missing).
-// Only code can call it; no argument, environment variable or file reaches it.
-void SetExeFolderForTesting(const std::string& folder);
+// Test seam, reached from tests alone: no argument, environment variable or file reaches it.
+class ExeFolderSeam {
+    friend struct ::SystemSeams;
+    // Makes ExeFolder() return folder (a trailing "/" is added when missing).
+    static void Set(const std::string& folder);
+};
 
 } // namespace platform

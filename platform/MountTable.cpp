@@ -148,7 +148,7 @@ std::vector<std::string> ConfiguredMountPoints()
     return text ? ParseFileSystemTable(*text) : std::vector<std::string>();
 }
 
-void SetFileSystemTablePathForTesting(const std::string& path)
+void FileSystemTableSeam::Set(const std::string& path)
 {
     FileSystemTablePath() = path.empty() ? SystemFileSystemTable : path;
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+struct SystemSeams;
+
 namespace platform {
 
 // The folders at which the system's file-system table (/etc/fstab) mounts something, as written there
@@ -13,9 +15,12 @@ namespace platform {
 // table cannot be read.
 std::vector<std::string> ConfiguredMountPoints();
 
-// Test seam: reads the file-system table from path instead of /etc/fstab; an empty path goes back to it.
-// Only code can call it; no argument, environment variable or file reaches it.
-void SetFileSystemTablePathForTesting(const std::string& path);
+// Test seam, reached from tests alone: no argument, environment variable or file reaches it.
+class FileSystemTableSeam {
+    friend struct ::SystemSeams;
+    // Reads the file-system table from path instead of /etc/fstab; an empty path goes back to it.
+    static void Set(const std::string& path);
+};
 
 // The folders at which a file system is mounted now, from /proc/self/mountinfo; nothing when the kernel's
 // table cannot be read.

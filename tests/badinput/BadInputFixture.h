@@ -5,8 +5,8 @@
 // created or removed. No message box waits: unanswered boxes are answered at once and recorded.
 
 #include "MainFrm/TMain.h"
+#include "SystemSeams.h"
 #include "TempFolder.h"
-#include "platform/ExeFolder.h"
 #include "TestSeams.h"
 
 #include <QAction>
@@ -34,7 +34,7 @@ protected:
         WriteFileBytes(dir / "sibling/evil.Lang", "[Language]\r\nBcreate=from the sibling folder\r\n");
         WriteFileBytes(dir / "evil.Lang", "[Language]\r\nBcreate=from the parent folder\r\n");
         outsideBefore = Outside();
-        platform::SetExeFolderForTesting(exe(""));
+        SystemSeams::SetExeFolder(exe(""));
         TestSeams::ClearBoxHistory();
         TestSeams::SetUnattendedBoxes(true);
     }

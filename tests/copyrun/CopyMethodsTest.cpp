@@ -1,8 +1,8 @@
 #include "CopyRunHarness.h"
+#include "SystemSeams.h"
 #include "TempFolder.h"
 #include "engine/CopyMethods.h"
 #include "engine/PartFile.h"
-#include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
 #include "platform/Error.h"
 
@@ -257,7 +257,7 @@ TEST(CopyByBlocks, CopiesByReadingAndWritingWhereTheKernelRefuses)
     TempFolder dir;
     SmallDisk disk(dir / "disk", "4m");
     const bool crossDisk = RunningAsRoot() && disk.mounted();
-    platform::SetKernelCopyRefusedForTesting(!crossDisk);
+    SystemSeams::SetKernelCopyRefused(!crossDisk);
     const std::string source = crossDisk ? dir / "disk/source.bin" : dir / "source.bin";
     for (const size_t size : {size_t{0}, CopyBlockSize, 3 * CopyBlockSize + 17}) {
         RunHarness run;
@@ -267,5 +267,5 @@ TEST(CopyByBlocks, CopiesByReadingAndWritingWhereTheKernelRefuses)
         EXPECT_EQ(run.view.pumps, static_cast<int>(size / CopyBlockSize) + 1) << size;
         EXPECT_EQ(FileStamp(dir / "copy.bin"), platform::StampFromTime(SourceTime));
     }
-    platform::SetKernelCopyRefusedForTesting(false);
+    SystemSeams::SetKernelCopyRefused(false);
 }

@@ -1,10 +1,10 @@
 #include "CopyRunHarness.h"
+#include "SystemSeams.h"
 #include "TempFolder.h"
 #include "engine/CopyRun.h"
 #include "engine/DestinationFolders.h"
 #include "engine/ErrorLog.h"
 #include "engine/TableFullText.h"
-#include "platform/ExeFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -136,7 +136,7 @@ TEST(RunBackupFailures, AnUnwritableLogEndsTheRunAndIsReportedOnce)
 
     // The same for a run abort.
     RunHarness aborted;
-    platform::SetExeFolderForTesting(run.exeFolder.path()); // the frozen one, not the new harness's
+    SystemSeams::SetExeFolder(run.exeFolder.path()); // the frozen one, not the new harness's
     EXPECT_NO_THROW(RunBackup(aborted.ctx, dir / "src", dir / "nodrive/Backup"));
     EXPECT_EQ(aborted.lastRunFailed, 1);
     EXPECT_EQ(aborted.view.reportedErrors.size(), 1u);
@@ -150,7 +150,7 @@ TEST(RunBackupFailures, ATreeLargerThanTheTableFailsTheRunAndSaysSo)
     for (int i = 0; i < 5; ++i)
         WriteFileBytes(dir / ("src/f" + std::to_string(i)), "x");
     RunHarness run;
-    run.files.SetCapacityForTesting(3);
+    SystemSeams::SetFileTableCapacity(run.files, 3);
     RunBackup(run.ctx, dir / "src", dir / "backup");
 
     EXPECT_EQ(run.lastRunFailed, 1);

@@ -1,7 +1,7 @@
 #include "CopyRunHarness.h"
 
+#include "SystemSeams.h"
 #include "engine/PartFile.h"
-#include "platform/ExeFolder.h"
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 
 RunHarness::RunHarness()
 {
-    platform::SetExeFolderForTesting(exeFolder.path());
+    SystemSeams::SetExeFolder(exeFolder.path());
     view.buttonCaption = text[UiKey::Mstop];
 }
 

@@ -1,11 +1,11 @@
 #include "ImmutableFlag.h"
 #include "ProcessIo.h"
+#include "SystemSeams.h"
 #include "TempFolder.h"
 #include "engine/ErrorLog.h"
 #include "engine/FailureNotice.h"
 #include "engine/LogTimeStamp.h"
 #include "platform/Error.h"
-#include "platform/ExeFolder.h"
 #include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
@@ -44,10 +44,10 @@ class ErrorLogTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        platform::SetExeFolderForTesting(exe.path());
-        SetLogClockForTesting(UtcMoment(2026, 12, 7, 10, 15, 2));
+        SystemSeams::SetExeFolder(exe.path());
+        SystemSeams::SetLogClock(UtcMoment(2026, 12, 7, 10, 15, 2));
     }
-    void TearDown() override { SetLogClockForTesting(std::nullopt); }
+    void TearDown() override { SystemSeams::SetLogClock(std::nullopt); }
 
     TempFolder exe;
     const std::string stamp = "12/07/26 10:15:02";
@@ -105,7 +105,7 @@ TEST_F(ErrorLogTest, LogInAnyLetterCaseIsTheLogAndKeepsItsName)
     EXPECT_EQ(NamesIn(exe.path()), (std::vector<std::string>{"ERROR.LOG.d", "error.log"}));
 
     TempFolder other;
-    platform::SetExeFolderForTesting(other.path());
+    SystemSeams::SetExeFolder(other.path());
     MakeFolders(other / "ERROR.LOG");
     AppendErrorLog("a folder is no log");
     EXPECT_EQ(ReadFileBytes(other / "Error.log"), stamp + " a folder is no log\r\n");
@@ -132,11 +132,11 @@ TEST_F(ErrorLogTest, AppendRewritesForeignLineEndsAndDropsWhatFollowsANul)
 
 TEST_F(ErrorLogTest, MidnightStampHasTheDateOnly)
 {
-    SetLogClockForTesting(UtcMoment(2026, 12, 7, 0, 0, 0));
+    SystemSeams::SetLogClock(UtcMoment(2026, 12, 7, 0, 0, 0));
     AppendErrorLog("at midnight");
-    SetLogClockForTesting(UtcMoment(2026, 12, 7, 0, 0, 1));
+    SystemSeams::SetLogClock(UtcMoment(2026, 12, 7, 0, 0, 1));
     AppendErrorLog("one second later");
-    SetLogClockForTesting(UtcMoment(2026, 12, 7, 23, 59, 59));
+    SystemSeams::SetLogClock(UtcMoment(2026, 12, 7, 23, 59, 59));
     AppendErrorLog("last second");
 
     EXPECT_EQ(ReadFileBytes(exe / "Error.log"),
@@ -201,7 +201,7 @@ TEST_F(ErrorLogTest, ThousandAppendsGiveExactlyWhatRewritesWould)
     WriteFileBytes(path, expected);
     const std::time_t start = UtcMoment(2026, 12, 7, 23, 0, 0);
     const auto appendBoth = [&](const std::string& text, std::time_t moment, const std::string& written) {
-        SetLogClockForTesting(moment);
+        SystemSeams::SetLogClock(moment);
         AppendErrorLog(text);
         auto lines = platform::SplitLines(expected);
         lines.push_back(LogTimeStamp(moment) + " " + written);

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "ScanRun.h"
+#include "SystemSeams.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -208,7 +209,7 @@ TEST(Scan, NeverEntersTheKernelsVirtualFileSystems)
 {
     for (const char* folder : {"/proc", "/sys/", "/proc/self"}) {
         ScanRun run;
-        run.files.SetCapacityForTesting(10);
+        SystemSeams::SetFileTableCapacity(run.files, 10);
         EXPECT_TRUE(run.Scan(folder).empty()) << folder;
         EXPECT_FALSE(run.ctx.TableOverflowed) << folder;
     }
@@ -230,7 +231,7 @@ TEST(Scan, NeverEntersTheKernelsVirtualFileSystems)
             return std::nullopt;
         WriteFileBytes(root + "ram/r.txt", "on tmpfs");
         ScanRun run;
-        run.files.SetCapacityForTesting(1000);
+        SystemSeams::SetFileTableCapacity(run.files, 1000);
         return Joined(run.Scan(root));
     });
     if (outcome.refused)
@@ -275,7 +276,7 @@ TEST(Scan, MissingEmptyOrNonFolderSourcesFindNothing)
                                       std::string()}) {
         ScanRun run;
         // A scan that wrongly read "" as "/" would fill this small table at once.
-        run.files.SetCapacityForTesting(5);
+        SystemSeams::SetFileTableCapacity(run.files, 5);
         EXPECT_TRUE(run.Scan(folder).empty()) << "'" << folder << "'";
         EXPECT_FALSE(run.ctx.TableOverflowed) << "'" << folder << "'";
         EXPECT_EQ(run.view.pumps, 0);
@@ -291,12 +292,12 @@ TEST(Scan, StopsAtAFullTableAndSaysSo)
     MakeFiles(more, {"a.txt", "b.txt", "sub/c.txt", "sub/d.txt", "other/e.txt"});
 
     ScanRun fits;
-    fits.files.SetCapacityForTesting(3);
+    SystemSeams::SetFileTableCapacity(fits.files, 3);
     EXPECT_EQ(fits.Scan(exact).size(), 3u);
     EXPECT_FALSE(fits.ctx.TableOverflowed) << "a tree that fills the table exactly has not overflowed it";
 
     ScanRun overflows;
-    overflows.files.SetCapacityForTesting(3);
+    SystemSeams::SetFileTableCapacity(overflows.files, 3);
     const auto paths = overflows.Scan(more);
     EXPECT_EQ(paths.size(), 3u);
     EXPECT_TRUE(overflows.ctx.TableOverflowed);

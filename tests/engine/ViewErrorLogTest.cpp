@@ -1,6 +1,6 @@
+#include "SystemSeams.h"
 #include "TempFolder.h"
 #include "engine/ErrorLog.h"
-#include "platform/ExeFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +85,7 @@ TEST(ViewErrorLog, ViewerGetsTheLogsPathWholeAsOneArgument)
     MakeFolders(bin);
     MakeFolders(exe);
     InstallFakeViewer(bin, temp / "report");
-    platform::SetExeFolderForTesting(exe);
+    SystemSeams::SetExeFolder(exe);
     const ScopedPath fakeViewerFirst(bin + ":" + CurrentPath());
 
     ViewErrorLog();

@@ -1,9 +1,9 @@
 // The destination goes away in the middle of a run: its folder is removed, or its disk is unmounted.
 #include "FaultHarness.h"
+#include "SystemSeams.h"
 
 #include "MainFrm/TMain.h"
 #include "engine/ErrorLog.h"
-#include "platform/ExeFolder.h"
 #include "TestSeams.h"
 
 #include <QListWidget>
@@ -141,7 +141,7 @@ TEST(DestinationFolderRemoved, ADriveFolderRemovedInTheMiddleEndsTheRunWithOneLi
 TEST(DestinationFolderRemoved, InTheMiddleOfARunOfTheMainWindow)
 {
     TempFolder dir;
-    platform::SetExeFolderForTesting(dir.path());
+    SystemSeams::SetExeFolder(dir.path());
     TestSeams::ClearBoxHistory();
     TestSeams::SetUnattendedBoxes(true);
     MakeFolders(dir / "src");

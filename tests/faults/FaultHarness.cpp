@@ -1,8 +1,8 @@
 #include "FaultHarness.h"
 
+#include "SystemSeams.h"
 #include "engine/CopyRun.h"
 #include "engine/PartFile.h"
-#include "platform/ExeFolder.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -20,18 +20,18 @@ FaultRun::FaultRun()
     : ownExeFolder(std::in_place)
     , exeFolder(ownExeFolder->path())
 {
-    platform::SetExeFolderForTesting(exeFolder);
+    SystemSeams::SetExeFolder(exeFolder);
 }
 
 FaultRun::FaultRun(const std::string& folder)
     : exeFolder(folder.ends_with('/') ? folder : folder + "/")
 {
-    platform::SetExeFolderForTesting(exeFolder);
+    SystemSeams::SetExeFolder(exeFolder);
 }
 
 void FaultRun::Run(const std::string& source, const std::string& destinationRoot)
 {
-    platform::SetExeFolderForTesting(exeFolder);
+    SystemSeams::SetExeFolder(exeFolder);
     RunBackup(ctx, source, destinationRoot);
 }
 

@@ -1,5 +1,6 @@
 // A destination on a disk that is not mounted: its mount point is an empty folder of the system disk.
 #include "FaultHarness.h"
+#include "SystemSeams.h"
 
 #include "engine/DestinationMount.h"
 #include "platform/MountTable.h"
@@ -20,8 +21,8 @@ protected:
         WriteWithTime(dir / "src/a.txt", "a");
         WriteWithTime(dir / "src/sub/b.txt", "b");
         MakeFolders(dir / "media");
-        SetRemovableMediaFoldersForTesting(std::vector<std::string> { dir / "media" });
-        platform::SetFileSystemTablePathForTesting(dir / "fstab");
+        SystemSeams::SetRemovableMediaFolders(std::vector<std::string> { dir / "media" });
+        SystemSeams::SetFileSystemTablePath(dir / "fstab");
         WriteFileBytes(dir / "fstab",
             "# <file system> <mount point> <type> <options> <dump> <pass>\n"
             "UUID=1111-2222 / ext4 errors=remount-ro 0 1\n"
@@ -31,8 +32,8 @@ protected:
     }
     void TearDown() override
     {
-        SetRemovableMediaFoldersForTesting(std::nullopt);
-        platform::SetFileSystemTablePathForTesting("");
+        SystemSeams::SetRemovableMediaFolders(std::nullopt);
+        SystemSeams::SetFileSystemTablePath("");
     }
 
     void ListInTable(const std::string& mountPoint)
@@ -126,7 +127,7 @@ TEST(ResolvedPath, FollowsLinksAsFarAsThePathExistsAndKeepsTheRestAsWritten)
 
 TEST(RemovableMedia, AreLookedForWhereTheDesktopMountsThem)
 {
-    SetRemovableMediaFoldersForTesting(std::nullopt);
+    SystemSeams::SetRemovableMediaFolders(std::nullopt);
     EXPECT_EQ(RemovableMediaFolders(), (std::vector<std::string> { "/media", "/run/media" }));
 }
 

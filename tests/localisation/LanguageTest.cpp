@@ -1,4 +1,5 @@
 #include "ImmutableFlag.h"
+#include "SystemSeams.h"
 #include "TempFolder.h"
 #include "localisation/Language.h"
 #include "platform/Cp1253.h"
@@ -82,7 +83,7 @@ std::string LoadFailure(const std::string& name, UiText& uiText)
 // Each test has an exe folder of its own.
 class LanguageFiles : public ::testing::Test {
 protected:
-    void SetUp() override { platform::SetExeFolderForTesting(m_exe.path()); }
+    void SetUp() override { SystemSeams::SetExeFolder(m_exe.path()); }
 
     const std::string& exe() const { return m_exe.path(); }
     std::string inExe(const std::string& name) const { return m_exe / name; }
@@ -359,7 +360,7 @@ TEST_F(LanguageFiles, NamesWithAmpersandsSeparatorsOrNothingUseAFileInTheExeFold
     TempFolder outer;
     const std::string nested = outer / "exe/";
     MakeFolders(nested);
-    platform::SetExeFolderForTesting(nested);
+    SystemSeams::SetExeFolder(nested);
     for (const char* name : {"../up", "..", ".", "..\\win", "/tmp/abs"})
         LoadLanguage(name, uiText);
     std::vector<std::string> outside;

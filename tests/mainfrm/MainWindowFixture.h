@@ -1,8 +1,8 @@
 #pragma once
 
 #include "MainFrm/TMain.h"
+#include "SystemSeams.h"
 #include "TempFolder.h"
-#include "platform/ExeFolder.h"
 #include "TestSeams.h"
 
 #include <QAction>
@@ -21,7 +21,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::SetExeFolderForTesting(dir.path());
+        SystemSeams::SetExeFolder(dir.path());
         TestSeams::ClearBoxHistory();
         TestSeams::SetUnattendedBoxes(true);
     }

@@ -1,6 +1,6 @@
+#include "SystemSeams.h"
 #include "TempFolder.h"
 #include "platform/Error.h"
-#include "platform/ExeFolder.h"
 #include "profiles/Profiles.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +42,7 @@ public:
 
 class ProfilesTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::SetExeFolderForTesting(dir.path()); }
+    void SetUp() override { SystemSeams::SetExeFolder(dir.path()); }
     void Load() { LoadProfiles(table, count, list, text); }
     std::string Items() { return ReadFileBytes(dir / "Items.txt"); }
 

@@ -1,8 +1,8 @@
 #include "WizardTestSupport.h"
 
 #include "folderSelectfrm/TfolderSelect.h"
-#include "platform/ExeFolder.h"
 #include "profiles/Profiles.h"
+#include "SystemSeams.h"
 #include "TestSeams.h"
 #include "wizardfrm/TWizard.h"
 
@@ -39,7 +39,7 @@ std::optional<std::string> FakeProfileList::SelectedCaption() const
 
 void WizardTestBase::SetUp()
 {
-    platform::SetExeFolderForTesting(exeFolder.path());
+    SystemSeams::SetExeFolder(exeFolder.path());
     TestSeams::ClearBoxHistory();
     TestSeams::ClearPickerAnswers();
 }
