@@ -1,5 +1,7 @@
 #include "bench/BenchTree.h"
 
+#include "platform/FileContent.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -66,15 +68,8 @@ void MakeFolders(const std::string& path)
 
 void WriteAll(int fd, const char* data, size_t size, const std::string& path)
 {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            Fail("cannot write", path);
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
+    if (!platform::WriteAll(fd, data, size))
+        Fail("cannot write", path);
 }
 
 void WriteFile(const std::string& path, const char* data, size_t size)

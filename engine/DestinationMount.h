@@ -42,7 +42,7 @@ std::vector<std::string> RemovableMediaFolders();
 
 struct SystemSeams;
 
-// Test seam, reached from tests alone.
+// Test seam: only the tests reach it, through SystemSeams.
 class RemovableMediaFoldersSeam {
     friend struct SystemSeams;
     // Other folders in place of the usual ones; nothing goes back to them.

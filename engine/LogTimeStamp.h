@@ -13,7 +13,7 @@ std::time_t LogClockNow();
 
 struct SystemSeams;
 
-// Test seam, reached from tests alone.
+// Test seam: only the tests reach it, through SystemSeams.
 class LogClockSeam {
     friend struct SystemSeams;
     // LogClockNow() gives moment from now on; std::nullopt gives the real clock back.

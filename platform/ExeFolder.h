@@ -13,7 +13,7 @@ const std::string& ExeFolder();
 // bind mount, another spelling): its device and inode. Empty when the folder cannot be examined.
 std::string ExeFolderIdentity();
 
-// Test seam, reached from tests alone: no argument, environment variable or file reaches it.
+// Test seam: only the tests reach it, through SystemSeams; no argument, environment variable or file does.
 class ExeFolderSeam {
     friend struct ::SystemSeams;
     // Makes ExeFolder() return folder (a trailing "/" is added when missing).

@@ -15,7 +15,7 @@ namespace platform {
 // table cannot be read.
 std::vector<std::string> ConfiguredMountPoints();
 
-// Test seam, reached from tests alone: no argument, environment variable or file reaches it.
+// Test seam: only the tests reach it, through SystemSeams; no argument, environment variable or file does.
 class FileSystemTableSeam {
     friend struct ::SystemSeams;
     // Reads the file-system table from path instead of /etc/fstab; an empty path goes back to it.
