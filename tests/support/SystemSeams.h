@@ -7,12 +7,7 @@
 #include "platform/ExeFolder.h"
 #include "platform/MountTable.h"
 
-#include <cstdint>
-#include <ctime>
-#include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
 // The hooks that tests have into platform/ and engine/; the program has no way to reach them. Free of
 // Qt, unlike TestSeams, so that the fuzz targets can take them too.
