@@ -16,11 +16,10 @@
 
 inline constexpr std::time_t SourceTime = 1783851303; // 2026-07-12 10:15:03 UTC, an odd second
 
-// The fields of the main window that one run works on, with an exe folder for the log: a temporary
-// one of its own, or the one given.
+// The fields of the main window that one run works on, with an exe folder for the log.
 struct RunHarness {
     RunHarness();
-    explicit RunHarness(const std::string& exeFolder); // an empty one: a temporary folder of its own
+    explicit RunHarness(const std::string& exeFolder); // empty: a temporary one of its own
 
     FileTable files;
     int32_t fileCount = 0;
