@@ -4,58 +4,37 @@
 // sibling folder: every test ends by checking that nothing outside the exe folder was read into a change,
 // created or removed. No message box waits: unanswered boxes are answered at once and recorded.
 
-#include "MainFrm/TMain.h"
-#include "SystemSeams.h"
-#include "TempFolder.h"
-#include "TestSeams.h"
+#include "MainWindowFixture.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QListWidget>
 #include <QStringDecoder>
-#include <QTimer>
-#include <QToolButton>
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-class BadInputTest : public ::testing::Test {
+class BadInputTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
+        MainWindowTest::SetUp();
         MakeFolders(exe(""));
         MakeFolders(dir / "sibling");
         WriteFileBytes(dir / "sibling/evil.Lang", "[Language]\r\nBcreate=from the sibling folder\r\n");
         WriteFileBytes(dir / "evil.Lang", "[Language]\r\nBcreate=from the parent folder\r\n");
         outsideBefore = Outside();
         SystemSeams::SetExeFolder(exe(""));
-        TestSeams::ClearBoxHistory();
-        TestSeams::SetUnattendedBoxes(true);
     }
 
     void TearDown() override
     {
-        window.reset();
-        TestSeams::ClearBoxHistory();
+        MainWindowTest::TearDown();
         EXPECT_EQ(Outside(), outsideBefore) << "nothing outside the exe folder may change";
     }
 
     std::string exe(const std::string& name) const { return dir / ("exe/" + name); }
-
-    TMain& Start()
-    {
-        window = std::make_unique<TMain>();
-        window->Timer1->stop();
-        window->Timer3->stop();
-        window->FormCreate();
-        return *window;
-    }
 
     // Deletes list row by the Delete button, answering Yes to the confirmation.
     void DeleteRow(int row)
@@ -63,15 +42,6 @@ protected:
         window->ListView1->setCurrentRow(row);
         TestSeams::SetNextAnswer(QMessageBox::Yes);
         window->ToolButton9->click();
-    }
-
-    std::vector<std::string> ErrorBoxes() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& box : TestSeams::BoxHistory())
-            if (box.icon == QMessageBox::Critical)
-                texts.push_back(box.text);
-        return texts;
     }
 
     // Every file and folder of the temporary folder outside the exe folder, with its bytes.
@@ -87,8 +57,6 @@ protected:
         return entries;
     }
 
-    TempFolder dir;
-    std::unique_ptr<TMain> window;
     std::map<std::string, std::string> outsideBefore;
 };
 

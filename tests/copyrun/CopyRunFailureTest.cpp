@@ -58,7 +58,7 @@ TEST(RunBackupFailures, AFileThatNoMethodCanCopyIsLoggedAndTheRunGoesOn)
     EXPECT_TRUE(run.view.reportedErrors.empty());
     EXPECT_EQ(run.ctx.Failures.filesNotCopied, 2);
     EXPECT_FALSE(run.ctx.Failures.destinationMissing || run.ctx.Failures.aborted);
-    run.ExpectIdle();
+    EXPECT_TRUE(run.Idle());
 }
 
 TEST(RunBackupFailures, AMissingDriveAbortsWithOneBlankLineAndCreatesNothing)
@@ -80,7 +80,7 @@ TEST(RunBackupFailures, AMissingDriveAbortsWithOneBlankLineAndCreatesNothing)
     EXPECT_TRUE(run.view.reportedErrors.empty());
     EXPECT_TRUE(run.ctx.Failures.destinationMissing);
     EXPECT_FALSE(run.ctx.Failures.aborted);
-    run.ExpectIdle();
+    EXPECT_TRUE(run.Idle());
 }
 
 TEST(RunBackupFailures, AFullDiskKeepsThePreviousCopiesAndLogsEachFile)
@@ -109,7 +109,7 @@ TEST(RunBackupFailures, AFullDiskKeepsThePreviousCopiesAndLogsEachFile)
     EXPECT_EQ(ReadFileBytes(copies + "a.bin"), PatternBytes(100000, 1));
     EXPECT_EQ(ReadFileBytes(copies + "b.bin"), PatternBytes(100000, 2));
     EXPECT_TRUE(PartFilesIn(copies).empty()) << "a failed copy must not keep the disk full";
-    run.ExpectIdle();
+    EXPECT_TRUE(run.Idle());
 }
 
 TEST(RunBackupFailures, AnUnwritableLogEndsTheRunAndIsReportedOnce)
@@ -120,7 +120,7 @@ TEST(RunBackupFailures, AnUnwritableLogEndsTheRunAndIsReportedOnce)
     WriteFileBytes(dir / "src/b.txt", "b");
     MakeFolders(dir / "backup");
     RunHarness run;
-    ImmutableFlag frozenLog(run.exeFolder.path());
+    ImmutableFlag frozenLog(run.exeFolder);
     ImmutableFlag frozenBackup(dir / "backup");
     if (!frozenLog.applied() || !frozenBackup.applied())
         GTEST_SKIP() << "the file system refuses the immutable flag here";
@@ -131,16 +131,16 @@ TEST(RunBackupFailures, AnUnwritableLogEndsTheRunAndIsReportedOnce)
     ASSERT_EQ(run.view.reportedErrors.size(), 1u);
     EXPECT_FALSE(run.view.reportedErrors[0].empty());
     EXPECT_EQ(run.view.methodLabels.size(), 3u);
-    EXPECT_FALSE(Exists(run.exeFolder / "Error.log"));
-    run.ExpectIdle();
+    EXPECT_FALSE(Exists(run.exeFolder + "Error.log"));
+    EXPECT_TRUE(run.Idle());
 
     // The same for a run abort.
     RunHarness aborted;
-    SystemSeams::SetExeFolder(run.exeFolder.path()); // the frozen one, not the new harness's
+    SystemSeams::SetExeFolder(run.exeFolder); // the frozen one, not the new harness's
     EXPECT_NO_THROW(RunBackup(aborted.ctx, dir / "src", dir / "nodrive/Backup"));
     EXPECT_EQ(aborted.lastRunFailed, 1);
     EXPECT_EQ(aborted.view.reportedErrors.size(), 1u);
-    aborted.ExpectIdle();
+    EXPECT_TRUE(aborted.Idle());
 }
 
 TEST(RunBackupFailures, ATreeLargerThanTheTableFailsTheRunAndSaysSo)
@@ -162,7 +162,7 @@ TEST(RunBackupFailures, ATreeLargerThanTheTableFailsTheRunAndSaysSo)
     for (const auto& entry : std::filesystem::directory_iterator(dir / ("backup" + dir / "src")))
         copied += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(copied, 3u);
-    run.ExpectIdle();
+    EXPECT_TRUE(run.Idle());
 }
 
 TEST(RunBackupFailures, AMissingSourceFolderIsLoggedAndFailsTheRunWhileAnEmptyOneIsClean)

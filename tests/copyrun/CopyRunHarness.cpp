@@ -1,41 +1,9 @@
 #include "CopyRunHarness.h"
 
-#include "SystemSeams.h"
 #include "engine/PartFile.h"
-#include "platform/TextFile.h"
-
-#include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-RunHarness::RunHarness()
-{
-    SystemSeams::SetExeFolder(exeFolder.path());
-    view.buttonCaption = text[UiKey::Mstop];
-}
-
-std::vector<std::string> RunHarness::LogLines() const
-{
-    const std::string log = exeFolder / "Error.log";
-    if (!Exists(log))
-        return {};
-    return platform::SplitLines(ReadFileBytes(log));
-}
-
-void RunHarness::ExpectIdle() const
-{
-    EXPECT_EQ(view.panels[1], "");
-    EXPECT_EQ(view.panels[3], "");
-    EXPECT_FALSE(view.gaugeVisible);
-    EXPECT_EQ(view.buttonCaption, text[UiKey::Mrun]);
-    EXPECT_EQ(view.buttonImage, 3);
-}
 
 bool FileIdentity::operator==(const FileIdentity& other) const
 {
@@ -52,15 +20,12 @@ FileIdentity IdentityOf(const std::string& path)
     return {info.st_ino, info.st_ctim, info.st_mtim};
 }
 
-
-
 mode_t PermissionsOf(const std::string& path)
 {
     struct stat info {};
     ::stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }
-
 
 std::vector<std::string> PartFilesIn(const std::string& folder)
 {

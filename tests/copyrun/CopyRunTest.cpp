@@ -70,7 +70,7 @@ TEST(RunBackup, CopiesTheTreeBelowTheRootAndASecondRunCopiesNothing)
     EXPECT_EQ(run.view.gaugePositions, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(run.view.methodLabels, (std::vector<std::string>{"1 method", "1 method"}));
     EXPECT_TRUE(run.LogLines().empty());
-    run.ExpectIdle();
+    EXPECT_TRUE(run.Idle());
 
     const FileIdentity a = IdentityOf(tree.CopyOf("a.txt"));
     const FileIdentity b = IdentityOf(tree.CopyOf("Sub/b.txt"));
@@ -81,7 +81,7 @@ TEST(RunBackup, CopiesTheTreeBelowTheRootAndASecondRunCopiesNothing)
     EXPECT_TRUE(IdentityOf(tree.CopyOf("Sub/b.txt")) == b);
     EXPECT_TRUE(again.view.methodLabels.empty());
     EXPECT_EQ(again.view.pumps, 2 + 2) << "one pump per file found and one per file handled";
-    again.ExpectIdle();
+    EXPECT_TRUE(again.Idle());
 }
 
 TEST(RunBackup, ReplacesACopyWhoseStampDiffersEvenWhenItIsNewer)
@@ -158,7 +158,7 @@ TEST(RunBackup, StopDuringABlockCopyKeepsThePreviousCopyAndEndsTheRun)
     EXPECT_FALSE(Exists(dir / ("backup" + dir / "src/Sub/next.txt")));
     EXPECT_EQ(run.lastRunFailed, 0) << "a stopped run with no failure is clean";
     EXPECT_TRUE(run.LogLines().empty());
-    run.ExpectIdle();
+    EXPECT_TRUE(run.Idle());
 }
 
 TEST(RunBackup, StopDuringTheScanCopiesNothing)
@@ -173,7 +173,7 @@ TEST(RunBackup, StopDuringTheScanCopiesNothing)
     EXPECT_TRUE(run.view.methodLabels.empty());
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_TRUE(run.LogLines().empty());
-    run.ExpectIdle();
+    EXPECT_TRUE(run.Idle());
 }
 
 TEST(RunBackup, PartFilesLeftByAKilledRunAreRemoved)

@@ -1,3 +1,4 @@
+#include "FakeDialogs.h"
 #include "ImmutableFlag.h"
 #include "ProcessIo.h"
 #include "SystemSeams.h"
@@ -51,28 +52,6 @@ protected:
 
     TempFolder exe;
     const std::string stamp = "12/07/26 10:15:02";
-};
-
-class AnsweringDialogs : public UserDialogs {
-public:
-    explicit AnsweringDialogs(bool answer) : m_answer(answer) {}
-    void ShowMessage(const std::string&) override { ADD_FAILURE() << "no plain message expected"; }
-    void Confirm(const std::string&, std::function<void()>) override
-    {
-        ADD_FAILURE() << "the information box is the one to ask";
-    }
-    void AskInformation(const std::string& question, std::function<void()> onYes) override
-    {
-        questions.push_back(question);
-        if (m_answer)
-            onYes();
-    }
-    void ShowError(const std::string&) override { ADD_FAILURE() << "no error box expected"; }
-
-    std::vector<std::string> questions;
-
-private:
-    bool m_answer;
 };
 
 } // namespace
@@ -255,18 +234,20 @@ TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
     const UiText greek = UiText::BuiltIn();
     WriteFileBytes(exe / "ERROR.LOG", "line\r\n");
 
-    AnsweringDialogs no(false);
+    FakeDialogs no(false);
     ClearErrorLog(greek, no);
-    EXPECT_EQ(no.questions, std::vector<std::string>{greek[UiKey::MconfirmDel]});
+    EXPECT_EQ(no.informationQuestions, std::vector<std::string>{greek[UiKey::MconfirmDel]});
+    EXPECT_EQ(no.Count(), 1u) << "the information box is the only one";
     EXPECT_EQ(ReadFileBytes(exe / "ERROR.LOG"), "line\r\n");
 
-    AnsweringDialogs yes(true);
+    FakeDialogs yes(true);
     ClearErrorLog(greek, yes);
-    EXPECT_EQ(yes.questions.size(), 1u);
+    EXPECT_EQ(yes.informationQuestions.size(), 1u);
     EXPECT_TRUE(NamesIn(exe.path()).empty());
 
     ClearErrorLog(greek, yes);
-    EXPECT_EQ(yes.questions.size(), 2u);
+    EXPECT_EQ(yes.informationQuestions.size(), 2u);
+    EXPECT_EQ(yes.Count(), 2u);
 
     AppendErrorLog("after clearing");
     EXPECT_EQ(ReadFileBytes(exe / "Error.log"), stamp + " after clearing\r\n");

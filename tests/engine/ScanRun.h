@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordingRunView.h"
+#include "FakeRunView.h"
 #include "engine/RunContext.h"
 #include "engine/Scan.h"
 
@@ -14,7 +14,7 @@ struct ScanRun {
     bool stopRequested = false;
     int16_t lastRunFailed = 0;
     UiText text = UiText::BuiltIn();
-    RecordingRunView view;
+    FakeRunView view;
     RunContext ctx{files, fileCount, stopRequested, lastRunFailed, text, view, false, {}, {}};
 
     std::vector<std::string> Scan(const std::string& folder, const std::string& mask = "*.*", bool recurse = true)

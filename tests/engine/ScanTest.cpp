@@ -248,10 +248,7 @@ TEST(Scan, StopRequestedInsideThePumpEndsEveryPass)
 
     for (int stopAfter : {1, 3, 4, 6}) {
         ScanRun run;
-        run.view.onPump = [&](int pumps) {
-            if (pumps == stopAfter)
-                run.stopRequested = true;
-        };
+        run.view.onPump = [&] { run.stopRequested = run.view.pumps == stopAfter; };
         const auto paths = run.Scan(root);
         EXPECT_EQ(static_cast<int>(paths.size()), stopAfter) << "stop after " << stopAfter;
         EXPECT_EQ(run.view.pumps, stopAfter);

@@ -30,7 +30,7 @@ void MakeTree(const std::string& src, const std::string& content, std::time_t ti
     }
 }
 
-std::vector<std::string> SourcesInRunOrder(const FaultRun& run)
+std::vector<std::string> SourcesInRunOrder(const RunHarness& run)
 {
     std::vector<std::string> sources;
     for (int32_t i = 1; i <= run.fileCount; ++i)
@@ -41,7 +41,7 @@ std::vector<std::string> SourcesInRunOrder(const FaultRun& run)
 // Counts the pumps at each file of the run, so that a test can act at the n-th pump of the k-th file.
 struct PumpsPerFile {
     std::map<int, int> counts;
-    int Count(const FaultView& view) { return ++counts[view.gaugePosition]; }
+    int Count(const FakeRunView& view) { return ++counts[view.gaugePosition]; }
 };
 
 // A folder bound onto another (mount --bind) until Unmount() or the end of the guard; a disk whose content
@@ -77,12 +77,12 @@ TEST(DestinationFolderRemoved, AFolderRemovedInTheMiddleOfACopyIsMadeAgainAndNot
 {
     TempFolder dir;
     MakeTree(dir / "src", "old", OldTime);
-    FaultRun first;
+    RunHarness first;
     first.Run(dir / "src", dir / "backup");
     ASSERT_EQ(first.lastRunFailed, 0);
 
     MakeTree(dir / "src", "new", SourceTime);
-    FaultRun run;
+    RunHarness run;
     PumpsPerFile pumps;
     bool removed = false;
     run.view.onPump = [&] {
@@ -110,7 +110,7 @@ TEST(DestinationFolderRemoved, AFolderRemovedInTheMiddleOfACopyIsMadeAgainAndNot
     EXPECT_TRUE(run.Idle());
 
     // The next run puts back what the removal took.
-    FaultRun next;
+    RunHarness next;
     next.Run(dir / "src", dir / "backup");
     EXPECT_EQ(next.lastRunFailed, 0);
     for (const std::string& source : sources)
@@ -122,7 +122,7 @@ TEST(DestinationFolderRemoved, ADriveFolderRemovedInTheMiddleEndsTheRunWithOneLi
     TempFolder dir;
     MakeTree(dir / "src", "old", OldTime);
     MakeFolders(dir / "drive");
-    FaultRun run;
+    RunHarness run;
     run.view.onPump = [&] {
         if (run.view.gaugePosition == 3)
             std::filesystem::remove_all(dir / "drive");
@@ -211,12 +211,12 @@ TEST(DestinationDiskUnmounted, BetweenTwoFilesEndsTheRunAndWritesNothingUnderThe
     if (!disk.mounted())
         GTEST_SKIP() << TmpfsRefused;
     MakeTree(dir / "src", "old", OldTime);
-    FaultRun first;
+    RunHarness first;
     first.Run(dir / "src", dir / "disk/Backup");
     ASSERT_EQ(first.lastRunFailed, 0);
 
     MakeTree(dir / "src", "new", SourceTime);
-    FaultRun run;
+    RunHarness run;
     bool unmounted = false;
     run.view.onPump = [&] {
         if (run.view.gaugePosition == 3 && !unmounted)
@@ -246,7 +246,7 @@ TEST(DestinationDiskUnmounted, DuringTheBlockCopyOfALargeFileKeepsTheDisksCopies
     const std::string oldBig = PatternBytes(3 << 20, 1);
     WriteWithTime(dir / "src/big.bin", oldBig, OldTime);
     WriteWithTime(dir / "src/sub/later.txt", "later, old", OldTime);
-    FaultRun first;
+    RunHarness first;
     first.Run(dir / "src", dir / "disk/Backup");
     ASSERT_EQ(first.lastRunFailed, 0);
     const std::string stored = dir / ("store/Backup" + dir / "src/");
@@ -254,7 +254,7 @@ TEST(DestinationDiskUnmounted, DuringTheBlockCopyOfALargeFileKeepsTheDisksCopies
 
     WriteWithTime(dir / "src/big.bin", PatternBytes(3 << 20, 2), SourceTime);
     WriteWithTime(dir / "src/sub/later.txt", "later, new", SourceTime);
-    FaultRun run;
+    RunHarness run;
     PumpsPerFile pumps;
     bool unmounted = false;
     run.view.onPump = [&] {
@@ -287,13 +287,13 @@ TEST(DestinationDiskUnmounted, WhileTheBlockCopyFailsNoOtherMethodWritesUnderThe
     MakeFolders(dir / "src");
     const std::string oldBig = PatternBytes(3 << 20, 1);
     WriteWithTime(dir / "src/big.bin", oldBig, OldTime);
-    FaultRun first;
+    RunHarness first;
     first.Run(dir / "src", dir / "disk/Backup");
     ASSERT_EQ(first.lastRunFailed, 0);
     const std::string stored = dir / ("store/Backup" + dir / "src/");
 
     WriteWithTime(dir / "src/big.bin", PatternBytes(3 << 20, 2), SourceTime);
-    FaultRun run;
+    RunHarness run;
     PumpsPerFile pumps;
     bool unmounted = false;
     run.view.onPump = [&] {

@@ -43,7 +43,7 @@ TEST(DestinationDiskFull, ALargeCopyThatDoesNotFitKeepsThePreviousCopyLogsItAndT
     const std::string previousBig = PatternBytes(1 << 20, 1);
     WriteWithTime(dir / "src/big.bin", previousBig, OldTime);
     WriteWithTime(dir / "src/sub/after.txt", "after, old", OldTime);
-    FaultRun first;
+    RunHarness first;
     first.Run(dir / "src", dir / "disk/Backup");
     ASSERT_EQ(first.lastRunFailed, 0);
     const std::string copies = dir / ("disk/Backup" + dir / "src/");
@@ -53,7 +53,7 @@ TEST(DestinationDiskFull, ALargeCopyThatDoesNotFitKeepsThePreviousCopyLogsItAndT
     // 6 MiB do not fit next to the 1 MiB copy on a 4 MiB disk; the small file that comes after it does.
     WriteWithTime(dir / "src/big.bin", PatternBytes(6 << 20, 2), SourceTime);
     WriteWithTime(dir / "src/sub/after.txt", "after, new", SourceTime);
-    FaultRun run;
+    RunHarness run;
     int pumpsDuringBigCopy = 0;
     run.view.onPump = [&] {
         if (run.view.gaugePosition == 1)
@@ -97,7 +97,7 @@ TEST(DestinationDiskFull, AFullDiskThatAlsoHoldsTheLogKeepsTheLogWholeAndSaysSoO
     WriteFileBytes(dir / "disk/exe/Error.log", log);
     FillDisk(dir / "disk/filler");
 
-    FaultRun run(dir / "disk/exe");
+    RunHarness run(dir / "disk/exe");
     run.Run(dir / "src", dir / "disk/Backup");
 
     EXPECT_EQ(run.lastRunFailed, 1);

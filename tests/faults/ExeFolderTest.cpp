@@ -22,7 +22,7 @@ protected:
         for (int i = 0; i < SourceFiles; ++i)
             WriteWithTime(Source(i), "old " + std::to_string(i), OldTime);
         MakeFolders(dir / "firstexe");
-        FaultRun first(dir / "firstexe");
+        RunHarness first(dir / "firstexe");
         first.Run(dir / "src", dir / "backup");
         ASSERT_EQ(first.lastRunFailed, 0);
         for (int i = 0; i < SourceFiles; ++i) {
@@ -45,7 +45,7 @@ protected:
 
 TEST_F(ExeFolderTest, FrozenInTheMiddleOfARunWithNoLogYetEndsTheRunWithOneErrorAndLosesNothing)
 {
-    FaultRun run(dir / "exe");
+    RunHarness run(dir / "exe");
     std::optional<Immutable> frozenExe;
     std::optional<Immutable> frozenCopies;
     std::map<int, int> pumpsAt;
@@ -82,7 +82,7 @@ TEST_F(ExeFolderTest, FrozenInTheMiddleOfARunWithNoLogYetEndsTheRunWithOneErrorA
     EXPECT_TRUE(run.Idle());
 
     // Once the folders thaw, the next run completes the backup.
-    FaultRun next(dir / "exe");
+    RunHarness next(dir / "exe");
     next.Run(dir / "src", dir / "backup");
     EXPECT_EQ(next.lastRunFailed, 0);
     for (int i = 0; i < SourceFiles; ++i)
@@ -93,7 +93,7 @@ TEST_F(ExeFolderTest, FrozenInTheMiddleOfARunStillTakesLinesInTheLogThatIsThere)
 {
     const std::string earlier = "07/12/26 10:15:02 an earlier line\r\n";
     WriteFileBytes(dir / "exe/Error.log", earlier);
-    FaultRun run(dir / "exe");
+    RunHarness run(dir / "exe");
     std::optional<Immutable> frozenExe;
     std::optional<Immutable> frozenCopies;
     std::map<int, int> pumpsAt;
@@ -129,7 +129,7 @@ TEST(LongErrorLog, AHundredMebibyteLogIsReadOnceTakesItsLinesInPlaceAndKeepsEver
     MakeFolders(dir / "src");
     for (int i = 0; i < Failures; ++i)
         WriteWithTime(dir / ("src/f" + std::to_string(i)), "old", OldTime);
-    FaultRun first;
+    RunHarness first;
     first.Run(dir / "src", dir / "backup");
     ASSERT_EQ(first.lastRunFailed, 0);
     for (int i = 0; i < Failures; ++i)
@@ -150,7 +150,7 @@ TEST(LongErrorLog, AHundredMebibyteLogIsReadOnceTakesItsLinesInPlaceAndKeepsEver
     Immutable frozenCopies(dir / ("backup" + dir / "src"));
     if (!frozenCopies.applied())
         GTEST_SKIP() << ImmutableRefused;
-    FaultRun run(dir / "exe");
+    RunHarness run(dir / "exe");
     const std::optional<ProcessIo> before = ProcessIoSoFar();
     if (!before)
         GTEST_SKIP() << NoProcessIo;

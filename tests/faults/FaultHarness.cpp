@@ -1,65 +1,21 @@
 #include "FaultHarness.h"
 
-#include "SystemSeams.h"
-#include "engine/CopyRun.h"
 #include "engine/PartFile.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <linux/fs.h>
 #include <regex>
-#include <sys/ioctl.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-FaultRun::FaultRun()
-    : ownExeFolder(std::in_place)
-    , exeFolder(ownExeFolder->path())
-{
-    SystemSeams::SetExeFolder(exeFolder);
-}
-
-FaultRun::FaultRun(const std::string& folder)
-    : exeFolder(folder.ends_with('/') ? folder : folder + "/")
-{
-    SystemSeams::SetExeFolder(exeFolder);
-}
-
-void FaultRun::Run(const std::string& source, const std::string& destinationRoot)
-{
-    SystemSeams::SetExeFolder(exeFolder);
-    RunBackup(ctx, source, destinationRoot);
-}
-
-std::vector<std::string> FaultRun::LogLines() const
-{
-    const std::string log = exeFolder + "Error.log";
-    if (!Exists(log))
-        return {};
-    return platform::SplitLines(ReadFileBytes(log));
-}
-
-bool FaultRun::Idle() const
-{
-    return view.panels[1].empty() && view.panels[3].empty() && !view.gaugeVisible
-        && view.buttonCaption == text[UiKey::Mrun] && view.buttonImage == 3;
-}
 
 bool IsEmptyAbortLine(const std::string& line) { return std::regex_match(line, std::regex("[^ ]+( [^ ]+)? ")); }
-
 
 void AppendBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::app);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
-
-
-
 
 std::vector<std::string> PartFilesBelow(const std::string& folder)
 {

@@ -1,5 +1,5 @@
 // The program is killed (kill -9) in the middle of the block copy of a large file.
-#include "Child.h"
+#include "ChildProcess.h"
 #include "FaultHarness.h"
 
 #include "engine/CopyMethods.h"
@@ -68,7 +68,7 @@ TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyAndTheNextRunFinishe
     WriteWithTime(big, current, SourceTime);
 
     Child child([&](int toParent) {
-        FaultRun run(dir / "exe");
+        RunHarness run(dir / "exe");
         int pumps = 0;
         run.view.onPump = [&] {
             if (run.view.gaugePosition == 1 && ++pumps == 20) {
@@ -91,7 +91,7 @@ TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyAndTheNextRunFinishe
     EXPECT_EQ(PartFilesBelow(dir / "backup"), std::vector<std::string> { part }) << "only the hidden part file is left";
     EXPECT_FALSE(Exists(dir / "exe/Error.log"));
 
-    FaultRun next;
+    RunHarness next;
     next.Run(dir / "src", dir / "backup");
     EXPECT_EQ(next.lastRunFailed, 0);
     EXPECT_TRUE(ContentOf(copy) == current);

@@ -49,7 +49,7 @@ protected:
     const std::string current = PatternBytes(BigSize, 2);
     ino_t previousInode = 0;
     int pumpsOfBig = 0;
-    FaultRun run;
+    RunHarness run;
 };
 
 } // namespace
@@ -108,7 +108,7 @@ TEST_F(SourceChangeTest, AFileThatOnlyGrowsWhileItIsCopiedIsCopiedAsItWasOpenedA
     EXPECT_EQ(run.view.methodLabels, (std::vector<std::string> { "1 method" }));
     EXPECT_TRUE(PartFilesBelow(dir / "backup").empty());
 
-    FaultRun next;
+    RunHarness next;
     next.Run(dir / "src", dir / "backup");
     EXPECT_TRUE(ContentOf(bigCopy) == ContentOf(big)) << "the next run takes the rest";
     EXPECT_FALSE(NeedsCopy(big, bigCopy));
@@ -144,7 +144,7 @@ TEST_F(SourceChangeTest, AFirstCopyOfAFileRewrittenMeanwhileIsKeptAndCopiedAgain
     EXPECT_TRUE(Exists(bigCopy)) << "with no previous copy to lose, the first copy is kept";
     EXPECT_TRUE(NeedsCopy(big, bigCopy)) << "with the stamp of the file as it was opened";
 
-    FaultRun next;
+    RunHarness next;
     next.Run(dir / "src", dir / "backup");
     EXPECT_EQ(next.lastRunFailed, 0);
     EXPECT_TRUE(ContentOf(bigCopy) == ContentOf(big));

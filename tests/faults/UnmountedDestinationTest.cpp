@@ -42,7 +42,7 @@ protected:
     }
 
     // The run ended at its first file like one to a missing drive: one abort line, nothing copied.
-    void ExpectAbortedLikeAMissingDrive(const FaultRun& run)
+    void ExpectAbortedLikeAMissingDrive(const RunHarness& run)
     {
         EXPECT_EQ(run.lastRunFailed, 1);
         const auto lines = run.LogLines();
@@ -135,7 +135,7 @@ TEST_F(UnmountedDestinationTest, AMountPointOfTheTableWithNothingMountedIsAMissi
 {
     ListInTable(dir / "disk");
     MakeFolders(dir / "disk"); // the empty folder that an unplugged disk leaves behind
-    FaultRun run;
+    RunHarness run;
     run.Run(dir / "src", dir / "disk/Backup");
     ExpectAbortedLikeAMissingDrive(run);
     EXPECT_TRUE(EntriesBelow(dir / "disk").empty()) << "nothing is written to the system disk";
@@ -147,7 +147,7 @@ TEST_F(UnmountedDestinationTest, SoIsAnyFolderBelowItAndTheMountPointItself)
     MakeFolders(dir / "disk/Backups/daily"); // left there by someone, on the system disk
     for (const std::string& root : { dir / "disk/Backups/daily/ana", dir / "disk", dir / "disk/" }) {
         SCOPED_TRACE(root);
-        FaultRun run;
+        RunHarness run;
         run.Run(dir / "src", root);
         ExpectAbortedLikeAMissingDrive(run);
         EXPECT_EQ(EntriesBelow(dir / "disk"), (std::vector<std::string> { "Backups", "Backups/daily" }));
@@ -159,7 +159,7 @@ TEST_F(UnmountedDestinationTest, AlsoWhenTheRootIsReachedThroughASymbolicLink)
     ListInTable(dir / "disk");
     MakeFolders(dir / "disk");
     ASSERT_EQ(::symlink((dir / "disk").c_str(), (dir / "backups").c_str()), 0);
-    FaultRun run;
+    RunHarness run;
     run.Run(dir / "src", dir / "backups/Backup");
     ExpectAbortedLikeAMissingDrive(run);
     EXPECT_TRUE(EntriesBelow(dir / "disk").empty());
@@ -170,7 +170,7 @@ TEST_F(UnmountedDestinationTest, MountPointsOfTheTableThatTheRootIsNotBelowChang
     ListInTable(dir / "elsewhere2");
     ListInTable(dir / "dis"); // a prefix of the root's folder by its letters, not by its folders
     MakeFolders(dir / "disk");
-    FaultRun run;
+    RunHarness run;
     run.Run(dir / "src", dir / "disk/Backup");
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_EQ(ReadFileBytes(dir / ("disk/Backup" + dir / "src/sub/b.txt")), "b");
@@ -186,7 +186,7 @@ TEST_F(UnmountedDestinationTest, TheDiskOnceMountedIsBackedUpToAndOnceUnmountedI
         TmpfsMount disk(dir / "disk", "4m");
         if (!disk.mounted())
             GTEST_SKIP() << TmpfsRefused;
-        FaultRun run;
+        RunHarness run;
         run.Run(dir / "src", dir / "disk/Backup");
         EXPECT_EQ(run.lastRunFailed, 0);
         EXPECT_TRUE(run.LogLines().empty());
@@ -194,7 +194,7 @@ TEST_F(UnmountedDestinationTest, TheDiskOnceMountedIsBackedUpToAndOnceUnmountedI
         EXPECT_EQ(ReadFileBytes(copies + "sub/b.txt"), "b");
         ASSERT_TRUE(disk.Unmount());
     }
-    FaultRun run;
+    RunHarness run;
     run.Run(dir / "src", dir / "disk/Backup");
     ExpectAbortedLikeAMissingDrive(run);
     EXPECT_TRUE(EntriesBelow(dir / "disk").empty());
@@ -203,13 +203,13 @@ TEST_F(UnmountedDestinationTest, TheDiskOnceMountedIsBackedUpToAndOnceUnmountedI
 TEST_F(UnmountedDestinationTest, ARemovableDiskWhoseLabelFolderIsNotMountedIsMissing)
 {
     MakeFolders(dir / "media/ana/USB"); // left behind by the desktop, or made by hand
-    FaultRun run;
+    RunHarness run;
     run.Run(dir / "src", dir / "media/ana/USB/Backup");
     ExpectAbortedLikeAMissingDrive(run);
     EXPECT_TRUE(EntriesBelow(dir / "media/ana/USB").empty());
 
     // The same with nothing of it left at all: the drive folder is missing, so the run aborts anyway.
-    FaultRun gone;
+    RunHarness gone;
     gone.Run(dir / "src", dir / "media/bob/Stick/Backup");
     ExpectAbortedLikeAMissingDrive(gone);
     EXPECT_FALSE(Exists(dir / "media/bob"));
@@ -226,7 +226,7 @@ TEST_F(UnmountedDestinationTest, ARemovableDiskThatIsMountedIsBackedUpTo)
         if (!disk.mounted())
             GTEST_SKIP() << TmpfsRefused;
         MakeFolders(point + "/Backup");
-        FaultRun run;
+        RunHarness run;
         run.Run(dir / "src", point + "/Backup/daily");
         EXPECT_EQ(run.lastRunFailed, 0);
         EXPECT_EQ(ReadFileBytes(point + "/Backup/daily" + dir / "src/sub/b.txt"), "b");
@@ -235,7 +235,7 @@ TEST_F(UnmountedDestinationTest, ARemovableDiskThatIsMountedIsBackedUpTo)
 
 TEST_F(UnmountedDestinationTest, ADestinationOutsideEveryMountRuleIsLeftAlone)
 {
-    FaultRun run;
+    RunHarness run;
     run.Run(dir / "src", dir / "backup");
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_EQ(ReadFileBytes(dir / ("backup" + dir / "src/a.txt")), "a");

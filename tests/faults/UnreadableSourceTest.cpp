@@ -1,5 +1,5 @@
 // A source file that the user running the backup may not read.
-#include "Child.h"
+#include "ChildProcess.h"
 #include "FaultHarness.h"
 
 #include "engine/ErrorLog.h"
@@ -22,7 +22,7 @@ std::optional<std::string> RunAsNobody(
     Child child([&](int toParent) {
         if (!BecomeNobody())
             return 77;
-        FaultRun run(exeFolder);
+        RunHarness run(exeFolder);
         run.Run(source, destinationRoot);
         Tell(toParent,
             "failed=" + std::to_string(run.lastRunFailed) + " reported="
@@ -74,7 +74,7 @@ TEST(UnreadableSource, GetsOneLogLineAndTheRestIsCopied)
     ASSERT_TRUE(second);
     EXPECT_EQ(*second, "failed=1 reported=0 idle=yes");
 
-    FaultRun reader(dir / "exe");
+    RunHarness reader(dir / "exe");
     const auto lines = reader.LogLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(lines[0].ends_with(" " + FolderFailureText(reader.text, dir / "src/locked", std::strerror(EACCES))))

@@ -166,6 +166,21 @@ TEST_F(MainWindowTest, TheDeleteQuestionWaitsWhileTimersTickAndItsYesDeletes)
     EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "B;/c;/d;2\r\n");
 }
 
+TEST_F(MainWindowTest, DeletingTheLogAsksWithTheInformationBoxAndItsYesDeletes)
+{
+    WriteFileBytes(dir / "Error.log", "line\r\n");
+    TMain& main = Start();
+    TestSeams::SetUnattendedBoxes(false);
+    main.N14->trigger();
+    auto* box = main.findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Information);
+    EXPECT_EQ(ReadFileBytes(dir / "Error.log"), "line\r\n") << "nothing before the answer";
+    QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+    struct stat info {};
+    EXPECT_NE(::lstat((dir / "Error.log").c_str(), &info), 0);
+}
+
 TEST_F(MainWindowTest, ADoubleClickOnTheIconBringsBackAMinimisedWizard)
 {
     TMain& main = Start();

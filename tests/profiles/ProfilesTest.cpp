@@ -1,3 +1,5 @@
+#include "FakeDialogs.h"
+#include "FakeProfileList.h"
 #include "SystemSeams.h"
 #include "TempFolder.h"
 #include "platform/Error.h"
@@ -5,40 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-class FakeList : public ProfileListView {
-public:
-    void ClearItems() override { items.clear(); }
-    void AddItem(const std::string& caption, int image) override { items.push_back({caption, image}); }
-    void SetCountText(const std::string& text) override { countText = text; }
-    std::optional<std::string> SelectedCaption() const override { return selected; }
-
-    std::vector<std::pair<std::string, int>> items;
-    std::string countText = "unchanged";
-    std::optional<std::string> selected;
-};
-
-class FakeDialogs : public UserDialogs {
-public:
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void Confirm(const std::string& question, std::function<void()> onYes) override
-    {
-        questions.push_back(question);
-        if (answerYes)
-            onYes();
-    }
-    void AskInformation(const std::string&, std::function<void()>) override {}
-    void ShowError(const std::string& message) override { errors.push_back(message); }
-
-    bool answerYes = true;
-    std::vector<std::string> messages, questions, errors;
-};
 
 class ProfilesTest : public ::testing::Test {
 protected:
@@ -49,9 +21,9 @@ protected:
     TempFolder dir;
     ProfileSlots table;
     int32_t count = -1;
-    FakeList list;
+    FakeProfileList list;
     UiText text = UiText::BuiltIn();
-    FakeDialogs dialogs;
+    FakeDialogs dialogs{true};
 };
 
 } // namespace
@@ -87,7 +59,7 @@ TEST_F(ProfilesTest, MissingFileIsCreatedEmptyAndCountsZero)
 {
     EXPECT_EQ(LoadProfiles(table, count, list, text), 0u);
     EXPECT_EQ(count, 0);
-    EXPECT_TRUE(list.items.empty());
+    EXPECT_TRUE(list.captions.empty());
     EXPECT_EQ(Items(), "");
     EXPECT_EQ(list.countText, "0  Προφίλ(ς)");
 }
@@ -97,7 +69,8 @@ TEST_F(ProfilesTest, LoadsEveryLineEndAndStopsAtNul)
     WriteFileBytes(dir / "Items.txt", std::string("Docs;/home/a;/media/b;180\r\n\nPics;/p\rMusic;/m;/n;5;extra\n\0Ghost;/g;/h;1\r\n", 67));
     Load();
     ASSERT_EQ(count, 4);
-    EXPECT_EQ(list.items, (std::vector<std::pair<std::string, int>>{{"Docs", 0}, {"", 0}, {"Pics", 0}, {"Music", 0}}));
+    EXPECT_EQ(list.captions, (std::vector<std::string>{"Docs", "", "Pics", "Music"}));
+    EXPECT_EQ(list.images, std::vector<int>(4, 0));
     EXPECT_EQ(table[1].Source.ToText(), "/home/a");
     EXPECT_EQ(table[1].Destination.ToText(), "/media/b");
     EXPECT_EQ(table[1].Interval.ToText(), "180");
@@ -120,7 +93,7 @@ TEST_F(ProfilesTest, UnreadableFileLeavesTableEmptyAndCountTextAsItWas)
         EXPECT_EQ(std::string(e.what()), "Cannot open file " + (dir / "Items.txt"));
     }
     EXPECT_EQ(count, 0);
-    EXPECT_TRUE(list.items.empty());
+    EXPECT_TRUE(list.captions.empty());
     EXPECT_EQ(list.countText, "unchanged");
 }
 
@@ -135,7 +108,7 @@ TEST_F(ProfilesTest, LoadsAtMostAHundredAndDeleteKeepsTheRest)
     EXPECT_EQ(UnloadedLinesText(4),
               "4 lines of " + (dir / "Items.txt") + " after the first 100 were not loaded: their profiles do not run");
     EXPECT_EQ(count, 100);
-    EXPECT_EQ(list.items.size(), 100u);
+    EXPECT_EQ(list.captions.size(), 100u);
     EXPECT_EQ(table[100].Name.ToText(), "P100");
 
     list.selected = "p50";
@@ -186,13 +159,13 @@ TEST_F(ProfilesTest, ReloadResetsCountdownsAndPictures)
     WriteFileBytes(dir / "Items.txt", "A;/a;/b;7\r\n");
     Load();
     table[1].Countdown = Variant::Double(2);
-    list.items[0].second = 1;
+    list.images[0] = 1;
     const uint64_t generation = table.Generation();
     Load();
     EXPECT_NE(table.Generation(), generation) << "a tick walking the table must see that it was reloaded";
     EXPECT_TRUE(table[1].Countdown.IsText());
     EXPECT_EQ(table[1].Countdown.ToText(), "7");
-    EXPECT_EQ(list.items[0].second, 0);
+    EXPECT_EQ(list.images[0], 0);
 }
 
 TEST_F(ProfilesTest, DeleteRefusesAProtectedFileEvenAsRoot)

@@ -1,61 +1,41 @@
 #pragma once
 
-#include "engine/RunView.h"
+#include "FakeRunView.h"
+#include "TempFolder.h"
+#include "engine/FileTable.h"
+#include "engine/RunContext.h"
+#include "localisation/UiText.h"
 
-#include <array>
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <ctime>
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 inline constexpr std::time_t SourceTime = 1783851303; // 2026-07-12 10:15:03 UTC, an odd second
 
-// A main window as a run sees it, recording what the run shows. onPump runs inside every pump, where
-// a click, a timer or another program could act in the middle of a run.
-class FakeRunView : public RunView {
-public:
-    void SetPanelText(int panel, const std::string& text) override
-    {
-        panels.at(static_cast<size_t>(panel)) = text;
-        if (panel == 3 && !text.empty())
-            methodLabels.push_back(text);
-    }
-    void ShowGauge(int maximum) override
-    {
-        gaugeVisible = true;
-        gaugeMaximum = maximum;
-        SetGaugePosition(0);
-    }
-    void SetGaugePosition(int position) override
-    {
-        gaugePosition = position;
-        gaugePositions.push_back(position);
-    }
-    void HideGauge() override { gaugeVisible = false; }
-    void SetRunButton(const std::string& caption, int image) override
-    {
-        buttonCaption = caption;
-        buttonImage = image;
-    }
-    void PumpMessages() override
-    {
-        ++pumps;
-        if (onPump)
-            onPump();
-    }
-    void ReportError(const std::string& message) override { reportedErrors.push_back(message); }
+// The fields of the main window that one run works on, with an exe folder for the log.
+struct RunHarness {
+    RunHarness();
+    explicit RunHarness(const std::string& exeFolder); // empty: a temporary one of its own
 
-    std::array<std::string, 4> panels;
-    std::vector<std::string> methodLabels; // every label given to panel 3, in order, blanks left out
-    bool gaugeVisible = false;
-    int gaugeMaximum = -1;
-    int gaugePosition = -1; // the file being handled, counted from 1; -1 before the gauge shows
-    std::vector<int> gaugePositions;
-    std::string buttonCaption;
-    int buttonImage = 4; // a run is started with the Stop button showing
-    int pumps = 0;
-    std::vector<std::string> reportedErrors;
-    std::function<void()> onPump;
+    FileTable files;
+    int32_t fileCount = 0;
+    bool stopRequested = false;
+    int16_t lastRunFailed = -1;
+    UiText text = UiText::BuiltIn();
+    FakeRunView view;
+    RunContext ctx{files, fileCount, stopRequested, lastRunFailed, text, view, false, {}, {}};
+    std::optional<TempFolder> ownExeFolder;
+    std::string exeFolder; // with a trailing "/"
+
+    void Run(const std::string& source, const std::string& destinationRoot);
+    // The lines of Error.log; none when there is no log.
+    std::vector<std::string> LogLines() const;
+    // The end-of-run steps were taken: panels 1 and 3 empty, gauge hidden, the Run button back.
+    testing::AssertionResult Idle() const;
 };
 
 void WriteWithTime(const std::string& path, const std::string& bytes, std::time_t time = SourceTime);

@@ -17,26 +17,6 @@
 
 #include <memory>
 
-void FakeProfileList::ClearItems()
-{
-    captions.clear();
-    images.clear();
-    selected.reset();
-}
-
-void FakeProfileList::AddItem(const std::string& caption, int image)
-{
-    captions.push_back(caption);
-    images.push_back(image);
-}
-
-std::optional<std::string> FakeProfileList::SelectedCaption() const
-{
-    if (selected && *selected < captions.size())
-        return captions[*selected];
-    return std::nullopt;
-}
-
 void WizardTestBase::SetUp()
 {
     SystemSeams::SetExeFolder(exeFolder.path());

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "FakeDialogs.h"
+#include "FakeProfileList.h"
 #include "TempFolder.h"
 #include "localisation/UiText.h"
-#include "platform/UserDialogs.h"
 #include "profiles/Profile.h"
-#include "profiles/ProfileListView.h"
 #include "wizardfrm/ProfileCommands.h"
 
 #include <gtest/gtest.h>
@@ -12,41 +12,11 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
 class QWidget;
 class TWizard;
 class TfolderSelect;
-
-// The list view and count panel of the main window, as the profile commands see them.
-class FakeProfileList : public ProfileListView {
-public:
-    void ClearItems() override;
-    void AddItem(const std::string& caption, int image) override;
-    void SetCountText(const std::string& text) override { countText = text; }
-    std::optional<std::string> SelectedCaption() const override;
-
-    void Select(size_t item) { selected = item; }
-
-    std::vector<std::string> captions;
-    std::vector<int> images;
-    std::optional<size_t> selected;
-    std::string countText;
-};
-
-// Message boxes of the commands, recorded instead of shown.
-class RecordingDialogs : public UserDialogs {
-public:
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void Confirm(const std::string& question, std::function<void()>) override { messages.push_back(question); }
-    void AskInformation(const std::string& question, std::function<void()>) override { messages.push_back(question); }
-    void ShowError(const std::string& message) override { errors.push_back(message); }
-
-    std::vector<std::string> messages;
-    std::vector<std::string> errors;
-};
 
 // Every test runs with an exe folder of its own, no queued answers and no window left open.
 class WizardTestBase : public ::testing::Test {
@@ -73,7 +43,7 @@ protected:
     ProfileSlots table;
     int32_t count = 0;
     FakeProfileList list;
-    RecordingDialogs dialogs;
+    FakeDialogs dialogs;
 };
 
 // Runs drive from the event loop on the wizard once it is the active modal window. Call it

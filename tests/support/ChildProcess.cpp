@@ -1,4 +1,4 @@
-#include "Child.h"
+#include "ChildProcess.h"
 
 #include <cerrno>
 #include <csignal>
@@ -8,10 +8,25 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr int WorkThrew = 3;
+constexpr int WorkRefused = 77;
+
+void WriteAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        done += static_cast<size_t>(written);
+    }
+}
 
 } // namespace
 
@@ -69,18 +84,34 @@ std::optional<std::string> Child::NextLine(std::chrono::milliseconds timeout)
             m_pending.erase(0, end + 1);
             return line;
         }
-        if (m_fromChild < 0)
+        if (!ReadMore(deadline))
             return std::nullopt;
+    }
+}
+
+std::string Child::Rest(std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (ReadMore(deadline)) {
+    }
+    return std::exchange(m_pending, {});
+}
+
+bool Child::ReadMore(std::chrono::steady_clock::time_point deadline)
+{
+    for (;;) {
+        if (m_fromChild < 0)
+            return false;
         const auto left
             = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
-            return std::nullopt;
+            return false;
         pollfd ready { m_fromChild, POLLIN, 0 };
         const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
         if (polled < 0 && errno == EINTR)
             continue;
         if (polled <= 0)
-            return std::nullopt;
+            return false;
         char buffer[512];
         const ssize_t got = ::read(m_fromChild, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
@@ -88,9 +119,10 @@ std::optional<std::string> Child::NextLine(std::chrono::milliseconds timeout)
         if (got <= 0) {
             ::close(m_fromChild);
             m_fromChild = -1;
-            continue;
+            return false;
         }
         m_pending.append(buffer, static_cast<size_t>(got));
+        return true;
     }
 }
 
@@ -130,18 +162,23 @@ std::optional<int> Child::Reap(bool block)
     return m_status;
 }
 
-void Tell(int toParent, const std::string& line)
+void Tell(int toParent, const std::string& line) { WriteAll(toParent, line + "\n"); }
+
+ChildOutcome RunInChild(const std::function<std::optional<std::string>()>& work)
 {
-    const std::string bytes = line + "\n";
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(toParent, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        done += static_cast<size_t>(written);
-    }
+    Child child([&](int toParent) {
+        const std::optional<std::string> output = work();
+        if (!output)
+            return WorkRefused;
+        WriteAll(toParent, *output);
+        return 0;
+    });
+    ChildOutcome outcome;
+    outcome.output = child.Rest(std::chrono::minutes(5));
+    const std::optional<int> status = child.Wait(std::chrono::minutes(5));
+    outcome.refused = status == WorkRefused;
+    outcome.completed = status == 0;
+    return outcome;
 }
 
 bool BecomeNobody()

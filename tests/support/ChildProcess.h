@@ -23,6 +23,8 @@ public:
 
     // The next line the child told, without its line end; nothing when the child ended or the time ran out.
     std::optional<std::string> NextLine(std::chrono::milliseconds timeout);
+    // Everything the child told until it ended, or until the time ran out.
+    std::string Rest(std::chrono::milliseconds timeout);
 
     // Kills it with SIGKILL, as a crash or "kill -9" would, and waits until it is gone.
     void Kill();
@@ -32,6 +34,8 @@ public:
 
 private:
     std::optional<int> Reap(bool block);
+    // Reads what the child told so far into m_pending; false once it ended or the time ran out.
+    bool ReadMore(std::chrono::steady_clock::time_point deadline);
 
     pid_t m_pid = -1;
     int m_fromChild = -1;
@@ -41,6 +45,17 @@ private:
 
 // Writes one line to the test from inside a child.
 void Tell(int toParent, const std::string& line);
+
+// What a piece of work run in a child process gave back.
+struct ChildOutcome {
+    bool refused = false;   // the machine refused the child's setup (user switch, mount ...)
+    bool completed = false; // the work ran to its end in the child
+    std::string output;     // what the work returned
+};
+
+// Runs work in a child, so that it can change its user or its mounts without touching the test
+// process. The work returns its output, or nothing when the machine refused what it needed.
+ChildOutcome RunInChild(const std::function<std::optional<std::string>()>& work);
 
 // Makes the calling process user nobody (65534), without supplementary groups; false when refused.
 bool BecomeNobody();
