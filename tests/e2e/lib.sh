@@ -191,7 +191,7 @@ e2e_start_xvfb() {
 e2e_visible_toplevels() {
     local pid=$1 window
     for window in $( (xwininfo -root -children 2>/dev/null | sed -n 's/^ \{5\}\(0x[0-9a-f]*\) .*/\1/p'
-        xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/^.*# //p' | tr ', ' '\n\n') | awk 'NF && !seen[$0]++'); do
+        xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/^.*# //p' | tr -d ' ' | tr ',' '\n') | awk 'NF && !seen[$0]++'); do
         e2e_window_belongs "$window" "$pid" || continue
         xwininfo -id "$window" 2>/dev/null | grep 'Map State: IsViewable' >/dev/null || continue
         echo "$window"
