@@ -8,6 +8,7 @@
 #include "widgets/Pictures.h"
 #include "widgets/ProgramIcons.h"
 #include "widgets/StatusPanels.h"
+#include "widgets/TitleBarButtons.h"
 #include "widgets/WindowFrame.h"
 
 #include <QApplication>
@@ -55,6 +56,7 @@ TMain::TMain()
     // Title bar with the system menu and the close button only, and no title text.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
+    KeepMinimiseAndMaximiseOff(this);
     KeepTitleBarBlank(this);
     setWindowIcon(MainIcon());
     ApplyDesignFont(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/TitleBarButtons.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QRect>
@@ -37,6 +39,7 @@ public:
         : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     {
         setWindowModality(Qt::WindowModal);
+        KeepMinimiseAndMaximiseOff(this);
     }
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "widgets/MessageBoxRehearsal.h"
+#include "widgets/TitleBarButtons.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -61,6 +62,18 @@ void Record(MessageBoxRehearsal* rehearsal, const MessageBoxRehearsal::Shown& sh
         rehearsal->shown.push_back(shown);
 }
 
+// A box that blocks only the window it belongs to, gone once closed, and that cannot be minimised
+// out of sight while it blocks.
+QMessageBox* NewBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+                    QMessageBox::StandardButtons buttons, QWidget* parent)
+{
+    auto* box = new QMessageBox(icon, title, text, buttons, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    KeepMinimiseAndMaximiseOff(box);
+    return box;
+}
+
 // The continuation of a command that asked: an error it raises is shown as a handler's would be.
 void RunAnswer(QWidget* parent, const std::function<void()>& onYes)
 {
@@ -81,9 +94,7 @@ void Ask(QWidget* parent, MessageBoxRehearsal* rehearsal, const QString& title, 
             RunAnswer(parent, onYes);
         return;
     }
-    auto* box = new QMessageBox(icon, title, QuestionText(text), buttons, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
+    QMessageBox* box = NewBox(icon, title, QuestionText(text), buttons, parent);
     // Our boxes take the words of the program's own texts; Yes and No carry their accelerators.
     box->button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
     box->button(QMessageBox::No)->setText(QStringLiteral("&No"));
@@ -115,9 +126,7 @@ void Inform(QWidget* parent, MessageBoxRehearsal* rehearsal, const QString& titl
                 TextsOnScreen().erase(key); // its window is gone, and what it said with it
                 return;
             }
-            auto* box = new QMessageBox(icon, title, QString::fromLocal8Bit(text), QMessageBox::Ok, parent);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setWindowModality(Qt::WindowModal);
+            QMessageBox* box = NewBox(icon, title, QString::fromLocal8Bit(text), QMessageBox::Ok, parent);
             box->setDefaultButton(QMessageBox::Ok);
             QObject::connect(box, &QObject::destroyed, [key] { TextsOnScreen().erase(key); });
             box->show();

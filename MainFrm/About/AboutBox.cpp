@@ -7,6 +7,7 @@
 #include "MainFrm/About/ExplodeEffect.h"
 #include "platform/SystemInfo.h"
 #include "widgets/ProgramIcons.h"
+#include "widgets/TitleBarButtons.h"
 
 #include <QCursor>
 #include <QDesktopServices>
@@ -84,6 +85,7 @@ AboutBox::AboutBox(UrlOpener openUrl)
     , m_openUrl(std::move(openUrl))
 {
     setWindowTitle(QStringLiteral("Info"));
+    KeepMinimiseAndMaximiseOff(this);
     setFont(DialogFont());
 
     auto* iconSquare = new AboutIconSquare(MainIconImage(EnlargedIconSize), this);

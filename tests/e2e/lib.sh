@@ -186,10 +186,12 @@ e2e_start_xvfb() {
     e2e_log "Xvfb on $DISPLAY"
 }
 
-# Prints the top-level windows (children of the root) of process PID that are viewable.
+# Prints the top-level windows of process PID that are viewable: the children of the root and,
+# under a window manager, the windows it manages inside frames of its own.
 e2e_visible_toplevels() {
     local pid=$1 window
-    for window in $(xwininfo -root -children 2>/dev/null | sed -n 's/^ \{5\}\(0x[0-9a-f]*\) .*/\1/p'); do
+    for window in $( (xwininfo -root -children 2>/dev/null | sed -n 's/^ \{5\}\(0x[0-9a-f]*\) .*/\1/p'
+        xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/^.*# //p' | tr -d ' ' | tr ',' '\n') | awk 'NF && !seen[$0]++'); do
         e2e_window_belongs "$window" "$pid" || continue
         xwininfo -id "$window" 2>/dev/null | grep 'Map State: IsViewable' >/dev/null || continue
         echo "$window"
@@ -241,6 +243,24 @@ e2e_find_panel() {
         fi
     done
     return 1
+}
+
+# Starts openbox as the window manager, with its stock settings, and waits until it runs.
+e2e_start_openbox() {
+    command -v openbox >/dev/null 2>&1 || e2e_skip "openbox is not installed (see scripts/debian-packages.txt)"
+    openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
+    E2E_OTHER_PIDS+=("$!")
+    e2e_wait_for 10 "openbox to manage the screen" e2e_window_manager_runs
+}
+
+e2e_window_manager_runs() {
+    [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]]
+}
+
+# e2e_offers WINDOW ACTION: succeeds when the window manager lists _NET_WM_ACTION_<ACTION> among
+# what the user may do with WINDOW.
+e2e_offers() {
+    [[ "$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS 2>/dev/null)" =~ _NET_WM_ACTION_$2(,|$) ]]
 }
 
 # Prints the window of process PID that is embedded in trayer's panel and viewable: the tray icon.

@@ -4,7 +4,8 @@
 # since a hidden window could never be reached; the program keeps running, and the close request
 # of the title bar leaves the window reachable (never withdrawn) and the program running. When a
 # tray turns up later, the icon is added to it; when it goes away while the window is hidden, the
-# window shows; a new tray gets the icon again, and its Exit ends the program.
+# window shows; a new tray gets the icon again, and its Exit ends the program. Started again under
+# openbox, its main window and its wizard offer no minimise and no maximise.
 #   no_tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=no-tray
 # shellcheck source=tests/e2e/lib.sh
@@ -72,4 +73,27 @@ read -r mx my mw mh < <(e2e_geometry "$menu")
 e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # the last item, Exit
 e2e_expect_program_end 5
 e2e_shot "after-exit" >/dev/null
+
+# Under openbox, neither the main window nor the wizard can be minimised or maximised.
+e2e_start_openbox
+e2e_start_program
+pid=$E2E_APP_PID
+e2e_wait_for 15 "the icon of a start under openbox" e2e_tray_icon_window "$pid"
+read -r icon_x icon_y icon_w icon_h < <(e2e_geometry "$(e2e_tray_icon_window "$pid")")
+e2e_double_click $((icon_x + icon_w / 2)) $((icon_y + icon_h / 2))
+e2e_wait_for 10 "the main window under openbox" e2e_main_window "$pid"
+main="$(e2e_main_window "$pid")"
+e2e_measure_main_window "$main"
+e2e_click "$(e2e_toolbar_button_x 0)" "$TOOLBAR_Y"
+e2e_wait_for 10 "the wizard under openbox" e2e_window_titled "$pid" "Οδηγός"
+wizard="$(e2e_window_titled "$pid" "Οδηγός")"
+e2e_shot "title-bars-under-openbox" >/dev/null
+for window in "$main" "$wizard"; do
+    e2e_wait_for 5 "openbox to list what window $window allows" e2e_offers "$window" MOVE
+    for action in MINIMIZE MAXIMIZE_HORZ MAXIMIZE_VERT; do
+        ! e2e_offers "$window" "$action" || e2e_fail "openbox offers $action on window $window"
+    done
+done
+kill -TERM "$pid"
+e2e_expect_program_end 10
 e2e_log "PASS"
