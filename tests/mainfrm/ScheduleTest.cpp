@@ -1,12 +1,10 @@
 #include "MainWindowFixture.h"
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QtTest/QTest>
 
 #include <filesystem>
-#include <functional>
 
 namespace {
 
@@ -58,19 +56,6 @@ private:
     QObject m_guard;
 };
 
-// Runs the event loop until done() holds; false when timeoutMs ran out first.
-bool EventLoopUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
-
 // Gives the source file new content and a later time, then runs the event loop until the next run
 // of its profile has copied it.
 bool NextRunCopies(const std::string& source, const std::string& copy, const std::string& content)
@@ -79,7 +64,7 @@ bool NextRunCopies(const std::string& source, const std::string& copy, const std
     WriteFileBytes(source, content);
     const auto later = std::filesystem::last_write_time(source) + std::chrono::seconds(10 * ++changes);
     std::filesystem::last_write_time(source, later);
-    return EventLoopUntil([&] { return Exists(copy) && ReadFileBytes(copy) == content; }, 20000);
+    return QTest::qWaitFor([&] { return Exists(copy) && ReadFileBytes(copy) == content; }, 20000);
 }
 
 } // namespace
@@ -102,7 +87,7 @@ TEST_F(MainWindowTest, ProfilesRunAfterStartUpAndAgainAfterTheirInterval)
     const std::string copyTwo = dir / "backup" + dir.path() + "two/file.txt";
 
     // QtTest's own checks (QTRY_...) report to QtTest, never to the test here, so they cannot fail it.
-    ASSERT_TRUE(EventLoopUntil([&] { return Exists(copyOne) && Exists(copyTwo); }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Exists(copyOne) && Exists(copyTwo); }, 30000));
     EXPECT_EQ(ReadFileBytes(copyOne), "first one");
     EXPECT_EQ(ReadFileBytes(copyTwo), "first two");
     EXPECT_EQ(window->ItemImage(0), 0);
@@ -112,7 +97,7 @@ TEST_F(MainWindowTest, ProfilesRunAfterStartUpAndAgainAfterTheirInterval)
     WriteFileBytes(dir / "two/file.txt", "second two, longer");
     const auto changed = std::filesystem::last_write_time(dir / "two/file.txt") + std::chrono::seconds(10);
     std::filesystem::last_write_time(dir / "two/file.txt", changed);
-    EXPECT_TRUE(EventLoopUntil([&] { return ReadFileBytes(copyTwo) == "second two, longer"; }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ReadFileBytes(copyTwo) == "second two, longer"; }, 30000));
     EXPECT_TRUE(TestSeams::BoxHistory().empty());
 }
 
@@ -127,7 +112,7 @@ TEST_F(MainWindowTest, AnUnansweredErrorBoxOfATickLetsTheOtherProfilesRunOnTheir
     window = std::make_unique<TMain>();
     window->FormCreate();
     const std::vector<std::string> badLine { "Invalid variant type conversion." };
-    ASSERT_TRUE(EventLoopUntil([&] { return OpenBoxTexts() == badLine; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenBoxTexts() == badLine; }, 10000));
 
     const std::string copy = dir / "backup" + dir.path() + "good/file.txt";
     for (const std::string content : {"first", "second"})
@@ -148,7 +133,7 @@ TEST_F(MainWindowTest, TheSameErrorNeverStacksABoxOnTheOneStillOpen)
                                           + (dir / "good") + ";" + (dir / "backup") + ";0\r\n");
     window = std::make_unique<TMain>();
     window->FormCreate();
-    ASSERT_TRUE(EventLoopUntil([] { return !OpenBoxes().empty(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !OpenBoxes().empty(); }, 10000));
     const std::vector<std::string> unwritableLog = OpenBoxTexts();
     ASSERT_EQ(unwritableLog.size(), size_t { 1 });
 
@@ -158,7 +143,7 @@ TEST_F(MainWindowTest, TheSameErrorNeverStacksABoxOnTheOneStillOpen)
     EXPECT_EQ(OpenBoxTexts(), unwritableLog) << "every run failed to log, and one box says so";
 
     OpenBoxes().front()->button(QMessageBox::Ok)->click();
-    ASSERT_TRUE(EventLoopUntil([] { return OpenBoxes().empty(); }, 10000));
-    EXPECT_TRUE(EventLoopUntil([&] { return OpenBoxTexts() == unwritableLog; }, 10000))
+    ASSERT_TRUE(QTest::qWaitFor([] { return OpenBoxes().empty(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return OpenBoxTexts() == unwritableLog; }, 10000))
         << "the next failure opens the box again";
 }
