@@ -1,6 +1,5 @@
 #include "engine/CopyMethods.h"
 
-#include "engine/DestinationFolders.h"
 #include "engine/PartFile.h"
 #include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
@@ -158,44 +157,6 @@ bool NeedsCopy(const FileToCopy& file)
     if (source->IsSameFile(*destination))
         return false; // the destination is the source itself, under another spelling
     return !platform::SameStampOrTime(source->modified, destination->modified);
-}
-
-namespace {
-
-// Two files named by their whole paths, each folder opened by its path: for a single file outside a run.
-struct FileByPaths {
-    FileByPaths(const std::string& sourcePath, const std::string& destinationPath)
-        : sourceFolder(platform::Folder::OpenTop(FolderPartOf(sourcePath))),
-          destinationFolder(platform::Folder::OpenTop(FolderPartOf(destinationPath))),
-          file{sourceFolder, NameOf(sourcePath), destinationFolder, NameOf(destinationPath), sourcePath,
-               destinationPath, nullptr}
-    {
-    }
-    platform::Folder sourceFolder;
-    platform::Folder destinationFolder;
-    FileToCopy file;
-};
-
-} // namespace
-
-bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
-{
-    return NeedsCopy(FileByPaths(sourcePath, destinationPath).file);
-}
-
-void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
-{
-    CopyByBlocks(ctx, FileByPaths(sourcePath, destinationPath).file);
-}
-
-void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
-{
-    CopyByStream(ctx, FileByPaths(sourcePath, destinationPath).file);
-}
-
-void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
-{
-    CopyBySystem(ctx, FileByPaths(sourcePath, destinationPath).file);
 }
 
 void CopyByBlocks(RunContext& ctx, const FileToCopy& file)

@@ -1,6 +1,5 @@
 #include "platform/DosStamp.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace platform {
@@ -17,7 +16,6 @@ int32_t StampOfStat(const struct stat& info)
     return StampFromTime(info.st_mtim.tv_sec);
 }
 
-// Only the modification time changes; UTIME_OMIT keeps the access time as it was.
 std::optional<struct timespec> ModificationTimeOf(int32_t stamp)
 {
     const auto time = TimeFromStamp(stamp);
@@ -74,15 +72,6 @@ int32_t FileStamp(const std::string& path)
     if (::stat(path.c_str(), &info) != 0)
         return NoStamp;
     return StampOfStat(info);
-}
-
-bool SetFileStamp(const std::string& path, int32_t stamp)
-{
-    const auto modified = ModificationTimeOf(stamp);
-    if (!modified)
-        return false;
-    const struct timespec times[2] = {{0, UTIME_OMIT}, *modified};
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 bool SetStampOfOpenFile(int fd, int32_t stamp)
