@@ -284,6 +284,8 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
     ctx.FileCount = 0;
     ctx.TableOverflowed = false;
     ctx.Failures = RunFailures();
+    ctx.VirtualDevices = {};
+    ctx.User.reset();
     ctx.ExcludedFolder = destinationRoot;
     std::vector<UnlistableFolder> unlistable;
     // Opened once: the scan and the copy walk down from it, never again by a whole path.

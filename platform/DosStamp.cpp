@@ -114,9 +114,13 @@ bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time)
 
 struct timespec StampedTime(const struct timespec& time)
 {
-    const int32_t stamp = StampFromTime(time.tv_sec);
-    const auto stamped = stamp != NoStamp ? ModificationTimeOf(stamp) : std::nullopt;
-    return stamped ? *stamped : time;
+    // The stamp keeps the local date-time down to the even second below: that instant is the stamp's own
+    // time, reached without mktime, which would look at /etc/localtime again for every file. A change of
+    // the clock's offset falls on a whole minute, so the second before lies on the same side of it.
+    struct tm local {};
+    if (!::localtime_r(&time.tv_sec, &local) || local.tm_year + 1900 < FirstDosYear || local.tm_year + 1900 > LastDosYear)
+        return time;
+    return timespec{time.tv_sec - local.tm_sec % 2, 0};
 }
 
 } // namespace platform

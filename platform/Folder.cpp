@@ -134,9 +134,10 @@ std::optional<FileStatus> Folder::StatusOf(const std::string& name, Links links)
     return StatusFrom(info);
 }
 
-FileDescriptor Folder::OpenForReading(const std::string& name) const
+FileDescriptor Folder::OpenForReading(const std::string& name, Links links) const
 {
-    return FileDescriptor(::openat(descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int noFollow = links == Links::Follow ? 0 : O_NOFOLLOW;
+    return FileDescriptor(::openat(descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow));
 }
 
 FileDescriptor Folder::CreateExclusively(const std::string& name) const

@@ -56,8 +56,9 @@ public:
     std::optional<FileStatus> Status() const;
     std::optional<FileStatus> StatusOf(const std::string& name, Links links) const;
 
-    // A file in this folder for reading, links followed; never waits for a fifo or takes a terminal.
-    FileDescriptor OpenForReading(const std::string& name) const;
+    // A file in this folder for reading; never waits for a fifo or takes a terminal. A link under the name is
+    // followed, or refused with ELOOP.
+    FileDescriptor OpenForReading(const std::string& name, Links links = Links::Follow) const;
 
     // A new file under a name that nothing holds yet, even a link; only its owner may read it.
     FileDescriptor CreateExclusively(const std::string& name) const;
