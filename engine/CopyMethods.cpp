@@ -87,10 +87,12 @@ SourceFile OpenSourceToCopy(RunContext& ctx, const FileToCopy& file)
     return source;
 }
 
-// The copy in the making, in the folder that was checked.
-PartFile StartCopy(const FileToCopy& file)
+// The copy in the making, in the folder that was checked: an unnamed file where the look found nothing.
+PartFile StartCopy(const FileToCopy& file, const SourceFile& source)
 {
-    return PartFile(file.destinationFolder, file.sourceFolder, file.destinationName, file.destinationPath);
+    const bool destinationMissing = file.destinationSeen && !*file.destinationSeen;
+    return PartFile(file.destinationFolder, file.sourceFolder, file.destinationName, file.destinationPath,
+                    destinationMissing, CopyPermissionsFrom(source.info.permissions));
 }
 
 // Run as root, a copy keeps its source's owner, so that a restore gives the files back to their users;
@@ -188,7 +190,7 @@ void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
     SourceFile source = OpenSourceToCopy(ctx, file);
-    PartFile copy = StartCopy(file);
+    PartFile copy = StartCopy(file, source);
     platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
     // The length when opened: what is added since is left for the next run, since copying on after a file
     // that is still being written could never end. Every block but the last is whole, and a file whose
@@ -220,7 +222,7 @@ void CopyByStream(RunContext& ctx, const FileToCopy& file)
     const std::string& destinationPath = file.destinationPath;
     ctx.View.SetPanelText(MethodPanel, "2 method");
     SourceFile source = OpenSourceToCopy(ctx, file);
-    PartFile copy = StartCopy(file);
+    PartFile copy = StartCopy(file, source);
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
     for (off_t left = source.info.size; left > 0;) {
@@ -246,7 +248,7 @@ void CopyBySystem(RunContext& ctx, const FileToCopy& file)
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
         SourceFile source = OpenSourceToCopy(ctx, file);
-        PartFile copy = StartCopy(file);
+        PartFile copy = StartCopy(file, source);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.size))
             throw Error("");
         RefuseChangedCopyOverPrevious(source, file.sourcePath, copy);

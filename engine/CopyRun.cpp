@@ -79,14 +79,12 @@ bool Succeeds(Attempt attempt)
     }
 }
 
-// A file that needs no copy only loses the part file that a killed run may have left beside it.
+// Every file loses the part file that a killed run may have left beside it: a copy made now may need none.
 void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const FileToCopy& file, bool needsCopy)
 {
-    if (!needsCopy) {
-        folders.RemoveLeftoverPartOf(file.sourceFolder, file.destinationName);
-        return;
-    }
-    CopyByBlocks(ctx, file);
+    folders.RemoveLeftoverPartOf(file.sourceFolder, file.destinationName);
+    if (needsCopy)
+        CopyByBlocks(ctx, file);
 }
 
 void LogFileFailure(RunContext& ctx, const FileToCopy& file)

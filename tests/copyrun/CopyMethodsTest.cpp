@@ -81,6 +81,21 @@ TEST(CopyByBlocks, StopAbandonsTheFileAndKeepsThePreviousCopy)
     EXPECT_TRUE(PartFilesIn(dir.path()).empty());
 }
 
+TEST(CopyByBlocks, ANameTakenWhileANewCopyIsMadeIsReplacedAsAPreviousCopyWouldBe)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteWithTime(dir / "big.bin", PatternBytes(3 * CopyBlockSize, 7));
+    run.view.onPump = [&] {
+        if (run.view.pumps == 2)
+            WriteFileBytes(dir / "copy.bin", "came meanwhile");
+    };
+    CopyByPaths(CopyByBlocks, run.ctx, dir / "big.bin", dir / "copy.bin");
+    EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), PatternBytes(3 * CopyBlockSize, 7));
+    EXPECT_EQ(FileStamp(dir / "copy.bin"), FileStamp(dir / "big.bin"));
+    EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+}
+
 TEST(CopyByStream, PumpsBetweenPiecesAndAStopKeepsThePreviousCopy)
 {
     TempFolder dir;
@@ -194,6 +209,7 @@ TEST(PartFile, ALeftoverOfAKilledRunIsTakenOverNeverFollowed)
     WriteFileBytes(dir / "outside.txt", "must stay");
     const std::string leftover = dir / PartFileNameFor("copy.txt");
     ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), leftover.c_str()), 0);
+    WriteWithTime(dir / "copy.txt", "previous", EarlierTime); // killed while it replaced this copy
     CopyByPaths(CopyByBlocks, run.ctx, dir / "src/a.txt", dir / "copy.txt");
     EXPECT_EQ(ReadFileBytes(dir / "copy.txt"), "fresh content");
     EXPECT_EQ(ReadFileBytes(dir / "outside.txt"), "must stay");
