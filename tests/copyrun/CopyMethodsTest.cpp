@@ -143,15 +143,20 @@ TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
 
         CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "copy.bin");
         CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "linked.bin");
+        CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "new.bin"); // made without a name first
 
         EXPECT_EQ(run.view.panels[3], method.label);
         EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), bytes);
         EXPECT_EQ(FileStamp(dir / "copy.bin"), FileStamp(dir / "source.bin"));
         EXPECT_EQ(PermissionsOf(dir / "copy.bin"), 0750u) << "set-user-ID must not reach the copy";
-        struct stat owned {};
-        ASSERT_EQ(::stat((dir / "copy.bin").c_str(), &owned), 0);
-        EXPECT_EQ(owned.st_uid, RunningAsRoot() ? 1234u : ::geteuid());
-        EXPECT_EQ(owned.st_gid, RunningAsRoot() ? 1235u : ::getegid());
+        for (const char* name : {"copy.bin", "new.bin"}) {
+            EXPECT_EQ(PermissionsOf(dir / name), 0750u) << name;
+            struct stat owned {};
+            ASSERT_EQ(::stat((dir / name).c_str(), &owned), 0);
+            EXPECT_EQ(owned.st_uid, RunningAsRoot() ? 1234u : ::geteuid()) << name;
+            EXPECT_EQ(owned.st_gid, RunningAsRoot() ? 1235u : ::getegid()) << name;
+        }
+        EXPECT_EQ(ReadFileBytes(dir / "new.bin"), bytes);
         struct stat linked {};
         ASSERT_EQ(::lstat((dir / "linked.bin").c_str(), &linked), 0);
         EXPECT_TRUE(S_ISREG(linked.st_mode));
