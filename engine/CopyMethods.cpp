@@ -1,15 +1,14 @@
 #include "engine/CopyMethods.h"
 
-#include "engine/DestinationFolders.h"
 #include "engine/PartFile.h"
 #include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
 #include "platform/Error.h"
 #include "platform/FileContent.h"
 #include "platform/FileDescriptor.h"
-#include "platform/VirtualFileSystem.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -21,6 +20,13 @@ namespace {
 
 constexpr size_t StreamPieceSize = size_t{1} << 18;
 
+uid_t RunningUser(RunContext& ctx)
+{
+    if (!ctx.User)
+        ctx.User = platform::RunningUser();
+    return *ctx.User;
+}
+
 struct SourceFile {
     FileDescriptor file;
     FileStatus info;
@@ -29,25 +35,39 @@ struct SourceFile {
 // Only regular files are read, and only for reading: opening a source for writing would tell every
 // watcher of the file (sync clients, indexers, build tools) that it was written. The open never waits
 // on a fifo that took a file's place since the scan.
-SourceFile OpenSource(const FileToCopy& file)
+SourceFile OpenSource(RunContext& ctx, const FileToCopy& file)
 {
     SourceFile source;
-    // The name is looked at before the open and the open file after it, so that a link put in the name's place
-    // between the two is caught either way.
-    const auto atLook = file.sourceFolder.StatusOf(file.sourceName, platform::Links::DoNotFollow);
-    source.file = file.sourceFolder.OpenForReading(file.sourceName);
+    // A name that is no link is opened as it stands. A link is looked at before it is followed and the open
+    // file after it, so that a link put in the name's place between the two is caught either way.
+    source.file = file.sourceFolder.OpenForReading(file.sourceName, platform::Links::DoNotFollow);
+    std::optional<FileStatus> atLook;
+    if (!source.file.valid() && errno == ELOOP) {
+        atLook = file.sourceFolder.StatusOf(file.sourceName, platform::Links::DoNotFollow);
+        if (atLook)
+            source.file = file.sourceFolder.OpenForReading(file.sourceName);
+    }
     const auto info = source.file.valid() ? platform::StatusOfOpenFile(source.file.get()) : std::nullopt;
-    if (!atLook || !info || info->kind != platform::EntryKind::File
-        || (atLook->kind == platform::EntryKind::File && !atLook->IsSameFile(*info)))
+    if (!info || info->kind != platform::EntryKind::File
+        || (atLook && atLook->kind == platform::EntryKind::File && !atLook->IsSameFile(*info)))
         throw Error(FormatMessage("Cannot open file %s", file.sourcePath));
-    if (atLook->kind == platform::EntryKind::Link && atLook->owner != platform::RunningUser()
+    if (atLook && atLook->kind == platform::EntryKind::Link && atLook->owner != RunningUser(ctx)
         && atLook->owner != info->owner)
         throw SourceRefused("symbolic link of another user, not followed");
     source.info = *info;
     // Asked of the open file, since the scan saw only the name: a link can lead there, or be made to.
-    if (platform::IsOnVirtualFileSystem(source.file.get()))
+    if (ctx.VirtualDevices.IsOnVirtualFileSystem(source.file.get(), info->device))
         throw SourcePassedOver(file.sourcePath);
     return source;
+}
+
+// What stands under the destination's name, links followed. The look that decided the copy serves, unless
+// it found a link.
+std::optional<FileStatus> DestinationFollowed(const FileToCopy& file)
+{
+    if (file.destinationSeen && (!*file.destinationSeen || (*file.destinationSeen)->kind != platform::EntryKind::Link))
+        return *file.destinationSeen;
+    return file.destinationFolder.StatusOf(file.destinationName, platform::Links::Follow);
 }
 
 // Two spellings can name one file ("//home/a" below a destination root of "/", a second hard link, a
@@ -55,36 +75,38 @@ SourceFile OpenSource(const FileToCopy& file)
 // Links are followed, since a link at the destination that leads to the source is the source too.
 void RefuseCopyOntoItself(const RunContext& ctx, const SourceFile& source, const FileToCopy& file)
 {
-    const auto destination = file.destinationFolder.StatusOf(file.destinationName, platform::Links::Follow);
+    const auto destination = DestinationFollowed(file);
     if (destination && source.info.IsSameFile(*destination))
         throw Error(ctx.Text[UiKey::Error1]);
 }
 
-SourceFile OpenSourceToCopy(const RunContext& ctx, const FileToCopy& file)
+SourceFile OpenSourceToCopy(RunContext& ctx, const FileToCopy& file)
 {
-    SourceFile source = OpenSource(file);
+    SourceFile source = OpenSource(ctx, file);
     RefuseCopyOntoItself(ctx, source, file);
     return source;
 }
 
-// The copy in the making, in the folder that was checked.
-PartFile StartCopy(const FileToCopy& file)
+// The copy in the making, in the folder that was checked: an unnamed file where the look found nothing.
+PartFile StartCopy(const FileToCopy& file, const SourceFile& source)
 {
-    return PartFile(file.destinationFolder, file.sourceFolder, file.destinationName, file.destinationPath);
+    const bool destinationMissing = file.destinationSeen && !*file.destinationSeen;
+    return PartFile(file.destinationFolder, file.sourceFolder, file.destinationName, file.destinationPath,
+                    destinationMissing, CopyPermissionsFrom(source.info.permissions));
 }
 
 // Run as root, a copy keeps its source's owner, so that a restore gives the files back to their users;
 // anyone else can only make copies of their own.
-const FileStatus* OwnerToKeep(const SourceFile& source)
+const FileStatus* OwnerToKeep(RunContext& ctx, const SourceFile& source)
 {
-    return platform::RunningUser() == 0 ? &source.info : nullptr;
+    return RunningUser(ctx) == 0 ? &source.info : nullptr;
 }
 
 // The time comes last before the close: a FUSE driver may stamp a file with the time of any later change.
 template <typename StampCopy>
-void PutInPlace(const FileToCopy& file, PartFile& copy, const SourceFile& source, StampCopy stampCopy)
+void PutInPlace(RunContext& ctx, const FileToCopy& file, PartFile& copy, const SourceFile& source, StampCopy stampCopy)
 {
-    copy.SetOwnerAndPermissions(CopyPermissionsFrom(source.info.permissions), OwnerToKeep(source));
+    copy.SetOwnerAndPermissions(CopyPermissionsFrom(source.info.permissions), OwnerToKeep(ctx, source));
     stampCopy();
     const auto placed = copy.ReplaceDestination();
     if (file.destinationSeen)
@@ -160,44 +182,6 @@ bool NeedsCopy(const FileToCopy& file)
     return !platform::SameStampOrTime(source->modified, destination->modified);
 }
 
-namespace {
-
-// Two files named by their whole paths, each folder opened by its path: for a single file outside a run.
-struct FileByPaths {
-    FileByPaths(const std::string& sourcePath, const std::string& destinationPath)
-        : sourceFolder(platform::Folder::OpenTop(FolderPartOf(sourcePath))),
-          destinationFolder(platform::Folder::OpenTop(FolderPartOf(destinationPath))),
-          file{sourceFolder, NameOf(sourcePath), destinationFolder, NameOf(destinationPath), sourcePath,
-               destinationPath, nullptr}
-    {
-    }
-    platform::Folder sourceFolder;
-    platform::Folder destinationFolder;
-    FileToCopy file;
-};
-
-} // namespace
-
-bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath)
-{
-    return NeedsCopy(FileByPaths(sourcePath, destinationPath).file);
-}
-
-void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
-{
-    CopyByBlocks(ctx, FileByPaths(sourcePath, destinationPath).file);
-}
-
-void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
-{
-    CopyByStream(ctx, FileByPaths(sourcePath, destinationPath).file);
-}
-
-void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath)
-{
-    CopyBySystem(ctx, FileByPaths(sourcePath, destinationPath).file);
-}
-
 void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
 {
     const std::string& sourcePath = file.sourcePath;
@@ -206,7 +190,7 @@ void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
     if (sourcePath == destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
     SourceFile source = OpenSourceToCopy(ctx, file);
-    PartFile copy = StartCopy(file);
+    PartFile copy = StartCopy(file, source);
     platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
     // The length when opened: what is added since is left for the next run, since copying on after a file
     // that is still being written could never end. Every block but the last is whole, and a file whose
@@ -229,7 +213,7 @@ void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
     if (!blocks.Finish(copied))
         throw Error(FormatMessage("Unable to write to %s", destinationPath));
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    PutInPlace(file, copy, source, [&] { CopyStamp(source, copy); });
+    PutInPlace(ctx, file, copy, source, [&] { CopyStamp(source, copy); });
 }
 
 void CopyByStream(RunContext& ctx, const FileToCopy& file)
@@ -238,7 +222,7 @@ void CopyByStream(RunContext& ctx, const FileToCopy& file)
     const std::string& destinationPath = file.destinationPath;
     ctx.View.SetPanelText(MethodPanel, "2 method");
     SourceFile source = OpenSourceToCopy(ctx, file);
-    PartFile copy = StartCopy(file);
+    PartFile copy = StartCopy(file, source);
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
     for (off_t left = source.info.size; left > 0;) {
@@ -256,7 +240,7 @@ void CopyByStream(RunContext& ctx, const FileToCopy& file)
         left -= got;
     }
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
-    PutInPlace(file, copy, source, [&] { CopyStamp(source, copy); });
+    PutInPlace(ctx, file, copy, source, [&] { CopyStamp(source, copy); });
 }
 
 void CopyBySystem(RunContext& ctx, const FileToCopy& file)
@@ -264,14 +248,14 @@ void CopyBySystem(RunContext& ctx, const FileToCopy& file)
     ctx.View.SetPanelText(MethodPanel, "3 method");
     try {
         SourceFile source = OpenSourceToCopy(ctx, file);
-        PartFile copy = StartCopy(file);
+        PartFile copy = StartCopy(file, source);
         if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.size))
             throw Error("");
         RefuseChangedCopyOverPrevious(source, file.sourcePath, copy);
         // Like the operating system's copy, the modification time is kept exactly, not as a stamp,
         // as it was when opened; as with the other methods, a time that cannot be set does not undo
         // a complete copy.
-        PutInPlace(file, copy, source, [&] { copy.SetTimes(source.info.accessed, source.info.modified); });
+        PutInPlace(ctx, file, copy, source, [&] { copy.SetTimes(source.info.accessed, source.info.modified); });
     } catch (const SourcePassedOver&) {
         throw;
     } catch (const SourceRefused&) {

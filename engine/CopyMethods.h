@@ -28,8 +28,6 @@ struct FileToCopy {
 // either direction. The source is looked at through a link; the destination never is, since a copy
 // only ever replaces what stands under its name.
 bool NeedsCopy(const FileToCopy& file);
-// The same for two paths, each looked up in its folder opened by its path.
-bool NeedsCopy(const std::string& sourcePath, const std::string& destinationPath);
 
 // The three ways of copying one file, tried in this order by the run. Each fails by throwing and
 // each shows its label in status bar panel 3. The copy is written beside the destination and
@@ -58,12 +56,9 @@ public:
 // Block by block, pumping the window before each block; abandons the file, without failing, when
 // a stop is requested.
 void CopyByBlocks(RunContext& ctx, const FileToCopy& file);
-void CopyByBlocks(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
 
 // In larger pieces, its length when opened; pumps and abandons on a stop as the block copy does.
 void CopyByStream(RunContext& ctx, const FileToCopy& file);
-void CopyByStream(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);
 
 // The kernel's own copy with the source's modification time; fails with an empty message.
 void CopyBySystem(RunContext& ctx, const FileToCopy& file);
-void CopyBySystem(RunContext& ctx, const std::string& sourcePath, const std::string& destinationPath);

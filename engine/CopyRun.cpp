@@ -79,14 +79,12 @@ bool Succeeds(Attempt attempt)
     }
 }
 
-// A file that needs no copy only loses the part file that a killed run may have left beside it.
+// Every file loses the part file that a killed run may have left beside it: a copy made now may need none.
 void FirstAttempt(RunContext& ctx, DestinationFolders& folders, const FileToCopy& file, bool needsCopy)
 {
-    if (!needsCopy) {
-        folders.RemoveLeftoverPartOf(file.sourceFolder, file.destinationName);
-        return;
-    }
-    CopyByBlocks(ctx, file);
+    folders.RemoveLeftoverPartOf(file.sourceFolder, file.destinationName);
+    if (needsCopy)
+        CopyByBlocks(ctx, file);
 }
 
 void LogFileFailure(RunContext& ctx, const FileToCopy& file)
@@ -284,6 +282,8 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
     ctx.FileCount = 0;
     ctx.TableOverflowed = false;
     ctx.Failures = RunFailures();
+    ctx.VirtualDevices = {};
+    ctx.User.reset();
     ctx.ExcludedFolder = destinationRoot;
     std::vector<UnlistableFolder> unlistable;
     // Opened once: the scan and the copy walk down from it, never again by a whole path.

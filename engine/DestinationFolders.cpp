@@ -28,7 +28,7 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
     const platform::Folder* folder = m_chain.Reach(names, true, failure);
     if (folder && (folder != m_listedFolder || names != m_listedFolderNames)) {
-        ListLeftoverParts(*folder);
+        ListLeftoverParts(*folder, m_chain.ReachedMadeFolder());
         m_listedFolder = folder;
         m_listedFolderNames = names;
     }
@@ -74,11 +74,14 @@ platform::Folder DestinationFolders::OpenRoot() const
     return platform::Folder::OpenTop(m_root);
 }
 
-void DestinationFolders::ListLeftoverParts(const platform::Folder& folder)
+void DestinationFolders::ListLeftoverParts(const platform::Folder& folder, bool madeByThisRun)
 {
     m_leftoverParts.clear();
     m_listedNames.clear();
     m_placedNames.clear();
+    // A folder this run made held nothing, and this run's own part files never outlive their copies.
+    if (madeByThisRun)
+        return;
     platform::FolderListing listing(folder);
     while (const auto entry = listing.Next()) {
         m_listedNames.insert(entry->name);

@@ -24,7 +24,7 @@ std::string RootFolderPartOf(const std::string& destinationRoot);
 //
 // A folder that existed before is listed once when the run comes to it, for the part files that a
 // killed run left there; so a file that needs no copy can lose its leftover without one more
-// system call for every file.
+// system call for every file. A folder the run made itself holds none, and is not listed.
 class DestinationFolders {
 public:
     explicit DestinationFolders(const std::string& destinationRoot);
@@ -57,7 +57,7 @@ public:
 
 private:
     platform::Folder OpenRoot() const;
-    void ListLeftoverParts(const platform::Folder& folder);
+    void ListLeftoverParts(const platform::Folder& folder, bool madeByThisRun);
 
     std::string m_root;
     std::string m_rootFolderPart;

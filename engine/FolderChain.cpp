@@ -2,6 +2,7 @@
 
 #include "platform/PathNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -49,11 +50,18 @@ const platform::Folder* FolderChain::Reach(const std::vector<std::string>& names
         ++kept;
     m_levels.resize(kept);
     m_names.resize(kept);
+    if (m_madeFrom >= kept)
+        m_madeFrom = SIZE_MAX;
     for (size_t level = kept; level < names.size(); ++level) {
         const platform::Folder& parent = level == 0 ? m_top : m_levels.back();
         platform::Folder child = parent.OpenChild(names[level]);
-        if (!child.valid() && child.error() == ENOENT && create && (parent.MakeChild(names[level]) || errno == EEXIST))
-            child = parent.OpenChild(names[level]);
+        if (!child.valid() && child.error() == ENOENT && create) {
+            const bool made = parent.MakeChild(names[level]);
+            if (made)
+                m_madeFrom = std::min(m_madeFrom, level);
+            if (made || errno == EEXIST)
+                child = parent.OpenChild(names[level]);
+        }
         if (!child.valid()) {
             failure = {PathOf(level + 1, names), ReasonNotEntered(child.error()), child.error()};
             return nullptr;

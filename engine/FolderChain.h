@@ -2,6 +2,7 @@
 
 #include "platform/Folder.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ public:
 
     const platform::Folder& Top() const { return m_top; }
 
+    // Whether the folder last reached was made by this chain, and so held nothing of an earlier run.
+    bool ReachedMadeFolder() const { return m_madeFrom < m_levels.size(); }
+
     // Closes every level below the top: one removed or made again since must be opened anew.
     void Forget();
 
@@ -45,6 +49,7 @@ private:
     std::string m_topPath;
     std::vector<std::string> m_names;
     std::vector<platform::Folder> m_levels; // m_levels[i] is the folder m_names[i], opened in the one before
+    size_t m_madeFrom = SIZE_MAX; // the first open level that this chain made; every one below it was made too
 };
 
 // Why a folder that is not one is passed over, in the log's words.

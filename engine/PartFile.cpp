@@ -79,21 +79,43 @@ mode_t CopyPermissionsFrom(mode_t sourceMode)
 }
 
 PartFile::PartFile(const platform::Folder& folder, const platform::Folder& sourceFolder, const std::string& name,
-                   const std::string& destination)
-    : m_destination(destination), m_destinationName(name), m_name(FreePartFileName(sourceFolder, name)),
-      m_folder(folder)
+                   const std::string& destination, bool destinationMissing, mode_t permissions)
+    : m_destination(destination), m_destinationName(name), m_folder(folder), m_sourceFolder(sourceFolder)
 {
-    if (!m_folder.valid() || m_name.empty())
+    if (!m_folder.valid())
         throw Error(FormatMessage("Cannot create file %s", m_destination));
-    m_file = m_folder.CreateExclusively(m_name);
-    if (!m_file.valid() && errno == EEXIST) {
-        // Left by a run that was killed in the middle of this file: the name is no source's, so it is no
-        // copy either. Removed rather than opened, since whatever stands there now (a link, a second name
-        // of another file) is not ours.
-        m_folder.Remove(m_name);
-        m_file = m_folder.CreateExclusively(m_name);
+    if (destinationMissing) {
+        // Looked at as made: the owner and mode it already has need no call of their own.
+        m_file = m_folder.CreateUnnamed(permissions);
+        m_unnamed = m_file.valid() ? platform::StatusOfOpenFile(m_file.get()) : std::nullopt;
+        if (m_unnamed)
+            return;
+        m_file.Close();
     }
-    if (!m_file.valid())
+    CreatePartFile();
+}
+
+// make(m_name) makes something under the part-file name. A name taken is one left by a run that was killed in
+// the middle of this file: the name is no source's, so it is no copy either. Removed rather than opened,
+// since whatever stands there now (a link, a second name of another file) is not ours.
+template <typename Make>
+bool PartFile::MakeUnderPartFileName(Make make)
+{
+    m_name = FreePartFileName(m_sourceFolder, m_destinationName);
+    if (m_name.empty())
+        return false;
+    if (make() || (errno == EEXIST && m_folder.Remove(m_name) && make()))
+        return true;
+    m_name.clear(); // nothing of ours stands under it
+    return false;
+}
+
+void PartFile::CreatePartFile()
+{
+    if (!MakeUnderPartFileName([&] {
+            m_file = m_folder.CreateExclusively(m_name);
+            return m_file.valid();
+        }))
         throw Error(FormatMessage("Cannot create file %s", m_destination));
 }
 
@@ -102,7 +124,8 @@ PartFile::~PartFile()
     if (m_replacedDestination)
         return;
     m_file.Close();
-    m_folder.Remove(m_name);
+    if (!m_name.empty())
+        m_folder.Remove(m_name);
 }
 
 bool PartFile::DestinationExists() const
@@ -122,19 +145,50 @@ bool StoredOrRefused(bool done)
 
 void PartFile::SetOwnerAndPermissions(mode_t permissions, const platform::FileStatus* owner)
 {
+    const bool ownerKept = !owner
+        || (m_unnamed && m_unnamed->owner == owner->owner && m_unnamed->group == owner->group);
+    const bool permissionsKept = m_unnamed && m_unnamed->permissions == permissions;
     // The owner first: a change of owner drops set-user-ID bits, and the mode then is the copy's own.
-    if ((owner && !StoredOrRefused(platform::SetOwner(m_file.get(), owner->owner, owner->group)))
-        || !StoredOrRefused(platform::SetPermissions(m_file.get(), permissions)))
+    if ((!ownerKept && !StoredOrRefused(platform::SetOwner(m_file.get(), owner->owner, owner->group)))
+        || (!permissionsKept && !StoredOrRefused(platform::SetPermissions(m_file.get(), permissions))))
         throw Error(FormatMessage("Unable to write to %s", m_destination));
 }
 
 void PartFile::SetTimes(const timespec& accessed, const timespec& modified)
 {
-    if (platform::SetTimes(m_file.get(), accessed, modified))
+    if (m_unnamed && m_name.empty())
+        m_times.emplace(accessed, modified);
+    else if (platform::SetTimes(m_file.get(), accessed, modified))
         m_times.emplace(accessed, modified);
 }
 
 std::optional<platform::FileStatus> PartFile::ReplaceDestination()
+{
+    return m_unnamed ? NameUnnamed() : RenameOverDestination();
+}
+
+std::optional<platform::FileStatus> PartFile::NameUnnamed()
+{
+    if (m_folder.LinkUnnamed(m_file.get(), m_destinationName)) {
+        m_replacedDestination = true;
+        // The times come last, once the copy has its name: a run killed in between leaves a whole copy with the
+        // time of copying, which the next run only copies again.
+        if (m_times)
+            platform::SetTimes(m_file.get(), m_times->first, m_times->second);
+        if (m_file.Close())
+            return m_unnamed;
+        m_folder.Remove(m_destinationName);
+        throw Error(FormatMessage("Unable to write to %s", m_destination));
+    }
+    // The name was taken since the run looked: the copy goes in as over a previous copy, by its part file.
+    if (errno != EEXIST || !MakeUnderPartFileName([&] { return m_folder.LinkUnnamed(m_file.get(), m_name); }))
+        throw Error(FormatMessage("Unable to write to %s", m_destination));
+    if (m_times && !platform::SetTimes(m_file.get(), m_times->first, m_times->second))
+        m_times.reset();
+    return RenameOverDestination();
+}
+
+std::optional<platform::FileStatus> PartFile::RenameOverDestination()
 {
     if (!m_file.Close() || !m_folder.Rename(m_name, m_destinationName))
         throw Error(FormatMessage("Unable to write to %s", m_destination));

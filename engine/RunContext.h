@@ -3,9 +3,12 @@
 #include "engine/FileTable.h"
 #include "engine/RunView.h"
 #include "localisation/UiText.h"
+#include "platform/VirtualFileSystem.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 
 // What made a run fail, so the user can be told in a few words; the error log has the details.
 struct RunFailures {
@@ -33,4 +36,8 @@ struct RunContext {
     std::string ExcludedFolder;
     // Filled as LastRunFailed is set; emptied at the start of every run.
     RunFailures Failures;
+    // Which devices of the sources are the kernel's virtual file systems; emptied at the start of every run.
+    platform::VirtualFileSystemDevices VirtualDevices{};
+    // The user the run runs as, asked once; emptied at the start of every run.
+    std::optional<uid_t> User{};
 };

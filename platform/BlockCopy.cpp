@@ -1,5 +1,7 @@
 #include "platform/BlockCopy.h"
 
+#include "platform/FileContent.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <limits>
@@ -13,12 +15,6 @@ bool& KernelCopyRefusedForTesting()
 {
     static bool refused = false;
     return refused;
-}
-
-// The errors by which copy_file_range says it cannot work between these two files at all.
-bool KernelCopyRefused(int error)
-{
-    return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP || error == EBADF;
 }
 
 constexpr off_t NoMoreData = std::numeric_limits<off_t>::max();

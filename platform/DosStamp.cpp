@@ -1,6 +1,5 @@
 #include "platform/DosStamp.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace platform {
@@ -17,7 +16,6 @@ int32_t StampOfStat(const struct stat& info)
     return StampFromTime(info.st_mtim.tv_sec);
 }
 
-// Only the modification time changes; UTIME_OMIT keeps the access time as it was.
 std::optional<struct timespec> ModificationTimeOf(int32_t stamp)
 {
     const auto time = TimeFromStamp(stamp);
@@ -76,15 +74,6 @@ int32_t FileStamp(const std::string& path)
     return StampOfStat(info);
 }
 
-bool SetFileStamp(const std::string& path, int32_t stamp)
-{
-    const auto modified = ModificationTimeOf(stamp);
-    if (!modified)
-        return false;
-    const struct timespec times[2] = {{0, UTIME_OMIT}, *modified};
-    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
-}
-
 bool SetStampOfOpenFile(int fd, int32_t stamp)
 {
     const auto modified = ModificationTimeOf(stamp);
@@ -125,9 +114,13 @@ bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time)
 
 struct timespec StampedTime(const struct timespec& time)
 {
-    const int32_t stamp = StampFromTime(time.tv_sec);
-    const auto stamped = stamp != NoStamp ? ModificationTimeOf(stamp) : std::nullopt;
-    return stamped ? *stamped : time;
+    // The stamp keeps the local date-time down to the even second below: that instant is the stamp's own
+    // time, reached without mktime, which would look at /etc/localtime again for every file. A change of
+    // the clock's offset falls on a whole minute, so the second before lies on the same side of it.
+    struct tm local {};
+    if (!::localtime_r(&time.tv_sec, &local) || local.tm_year + 1900 < FirstDosYear || local.tm_year + 1900 > LastDosYear)
+        return time;
+    return timespec{time.tv_sec - local.tm_sec % 2, 0};
 }
 
 } // namespace platform

@@ -23,7 +23,6 @@ int32_t FileStamp(const std::string& path);
 
 // Set only the modification time; the access time is left alone. False when the stamp is not a
 // valid date-time or the file refuses the change.
-bool SetFileStamp(const std::string& path, int32_t stamp);
 bool SetStampOfOpenFile(int fd, int32_t stamp);
 // The modification time exactly; the access time stays.
 bool SetTimeOfOpenFile(int fd, const struct timespec& modified);

@@ -12,13 +12,12 @@ namespace {
 constexpr size_t KernelCopyChunk = size_t{1} << 30;
 constexpr size_t FallbackPieceSize = size_t{1} << 18;
 
-// The errors by which copy_file_range says it cannot work between these two files at all.
-bool KernelCopyUnsupported(int error)
+} // namespace
+
+bool KernelCopyRefused(int error)
 {
     return error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP || error == EBADF;
 }
-
-} // namespace
 
 ssize_t ReadFull(int fd, char* buffer, size_t size)
 {
@@ -79,7 +78,7 @@ bool CopyWithKernel(int from, int to, off_t length)
             return true;
         if (errno == EINTR)
             continue;
-        if (!KernelCopyUnsupported(errno))
+        if (!KernelCopyRefused(errno))
             return false;
         // Both offsets stand where the kernel stopped, so reading and writing carries on from there.
         return CopyInPieces(from, to, left, FallbackPieceSize);

@@ -19,6 +19,10 @@ bool ReadWholeAt(int fd, char* buffer, size_t size, off_t at);
 // pieceSize bytes; stops early where the source ends.
 bool CopyInPieces(int from, int to, off_t length, size_t pieceSize);
 
+// Whether copy_file_range failed with an error by which it says it cannot work between these two files at
+// all, so that reading and writing must do instead.
+bool KernelCopyRefused(int error);
+
 // Copies at most length bytes from the current offset of from to to inside the kernel
 // (copy_file_range), or by reading and writing where the file systems cannot do that; stops early
 // where the source ends.

@@ -2,17 +2,22 @@
 
 #include "platform/VirtualFileSystem.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <sys/types.h>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <linux/openat2.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -83,6 +88,77 @@ int OpenChildDescriptor(int folder, const char* name)
     return ::openat(folder, name, FolderFlags | O_NOFOLLOW);
 }
 
+// How an unnamed file gets its name: by its descriptor alone where the process has the right to
+// (CAP_DAC_READ_SEARCH), else through its entry in /proc; with neither there are no unnamed files.
+// Chosen once per process.
+enum class LinkWay { Unknown, Descriptor, ProcEntry, None };
+std::atomic<LinkWay> linkWay{LinkWay::Unknown};
+
+LinkWay ChooseLinkWay()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+    if (::syscall(SYS_capget, &header, data) == 0
+        && (data[CAP_TO_INDEX(CAP_DAC_READ_SEARCH)].effective & CAP_TO_MASK(CAP_DAC_READ_SEARCH)) != 0)
+        return LinkWay::Descriptor;
+    return ::access("/proc/self/fd", X_OK) == 0 ? LinkWay::ProcEntry : LinkWay::None;
+}
+
+LinkWay LinkWayOfProcess()
+{
+    LinkWay way = linkWay.load(std::memory_order_relaxed);
+    if (way == LinkWay::Unknown) {
+        way = ChooseLinkWay();
+        linkWay.store(way, std::memory_order_relaxed);
+    }
+    return way;
+}
+
+int LinkThroughProcEntry(int fd, int folder, const char* name)
+{
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, entry, folder, name, AT_SYMLINK_FOLLOW);
+}
+
+// The devices whose file systems refused an unnamed file or its link, for the rest of the process. A number
+// that a later mount reuses only costs that file system the part file.
+class RefusingDevices {
+public:
+    bool Any() const { return m_any.load(std::memory_order_relaxed); }
+
+    bool Holds(dev_t device) const
+    {
+        const std::lock_guard lock(m_mutex);
+        return std::find(m_devices.begin(), m_devices.end(), device) != m_devices.end();
+    }
+
+    void Add(dev_t device)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_devices.push_back(device);
+        m_any.store(true, std::memory_order_relaxed);
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<dev_t> m_devices;
+    std::atomic<bool> m_any{false};
+};
+
+RefusingDevices& RefusingUnnamedFiles()
+{
+    static RefusingDevices devices;
+    return devices;
+}
+
+// The errors by which a kernel or file system says it has no unnamed files: EISDIR and EINVAL from kernels
+// that predate them, EOPNOTSUPP from file systems without them.
+bool RefusesUnnamedFiles(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
 } // namespace
 
 Folder Folder::OpenTop(const std::string& path)
@@ -134,15 +210,63 @@ std::optional<FileStatus> Folder::StatusOf(const std::string& name, Links links)
     return StatusFrom(info);
 }
 
-FileDescriptor Folder::OpenForReading(const std::string& name) const
+FileDescriptor Folder::OpenForReading(const std::string& name, Links links) const
 {
-    return FileDescriptor(::openat(descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int noFollow = links == Links::Follow ? 0 : O_NOFOLLOW;
+    return FileDescriptor(::openat(descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow));
 }
 
 FileDescriptor Folder::CreateExclusively(const std::string& name) const
 {
     return FileDescriptor(
         ::openat(descriptor(), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+}
+
+FileDescriptor Folder::CreateUnnamed(mode_t mode) const
+{
+    RefusingDevices& refusing = RefusingUnnamedFiles();
+    if (LinkWayOfProcess() == LinkWay::None || (refusing.Any() && DeviceKnown() && refusing.Holds(m_device))) {
+        errno = EOPNOTSUPP;
+        return FileDescriptor();
+    }
+    FileDescriptor file(::openat(descriptor(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode & 07777));
+    const int error = errno;
+    if (!file.valid() && RefusesUnnamedFiles(error) && DeviceKnown())
+        refusing.Add(m_device);
+    errno = error;
+    return file;
+}
+
+bool Folder::LinkUnnamed(int fd, const std::string& name) const
+{
+    if (!IsOneName(name)) {
+        errno = EINVAL;
+        return false;
+    }
+    int done = -1;
+    // A process that gave up its rights since the way was chosen (a child that became another user) is
+    // refused the link by descriptor with ENOENT; /proc still names the file.
+    if (LinkWayOfProcess() == LinkWay::Descriptor)
+        done = ::linkat(fd, "", descriptor(), name.c_str(), AT_EMPTY_PATH);
+    if (done != 0 && (LinkWayOfProcess() == LinkWay::ProcEntry || errno == ENOENT))
+        done = LinkThroughProcEntry(fd, descriptor(), name.c_str());
+    if (done == 0)
+        return true;
+    const int error = errno;
+    if (IsRefusedByFileSystem(error) && DeviceKnown())
+        RefusingUnnamedFiles().Add(m_device);
+    errno = error;
+    return false;
+}
+
+bool Folder::DeviceKnown() const
+{
+    if (!m_deviceKnown) {
+        struct stat info {};
+        m_deviceKnown = ::fstat(descriptor(), &info) == 0;
+        m_device = info.st_dev;
+    }
+    return m_deviceKnown;
 }
 
 bool Folder::Rename(const std::string& from, const std::string& to) const

@@ -56,11 +56,23 @@ public:
     std::optional<FileStatus> Status() const;
     std::optional<FileStatus> StatusOf(const std::string& name, Links links) const;
 
-    // A file in this folder for reading, links followed; never waits for a fifo or takes a terminal.
-    FileDescriptor OpenForReading(const std::string& name) const;
+    // A file in this folder for reading; never waits for a fifo or takes a terminal. A link under the name is
+    // followed, or refused with ELOOP.
+    FileDescriptor OpenForReading(const std::string& name, Links links = Links::Follow) const;
 
     // A new file under a name that nothing holds yet, even a link; only its owner may read it.
     FileDescriptor CreateExclusively(const std::string& name) const;
+
+    // A new file without a name, in this folder with the given mode (less the umask), that vanishes with its
+    // descriptor unless LinkUnnamed names it: a process killed while writing it leaves nothing behind. Invalid
+    // with errno set where the file system or the kernel has no such files (FAT, exFAT, NFS, before Linux
+    // 3.11), or the process cannot name one (no right to link by descriptor and no /proc); such a refusal is
+    // remembered for the device, so that each costs one call.
+    FileDescriptor CreateUnnamed(mode_t mode) const;
+
+    // Gives the unnamed file fd its name in this folder; false with errno set (EEXIST when the name is taken).
+    // A file system that refuses the link is remembered as CreateUnnamed's refusals are.
+    bool LinkUnnamed(int fd, const std::string& name) const;
 
     // Renames within this folder; a link under the new name is replaced itself, never followed.
     bool Rename(const std::string& from, const std::string& to) const;
@@ -76,10 +88,14 @@ public:
 private:
     Folder(int descriptor, int error) : m_descriptor(descriptor), m_error(error) {}
     friend class FolderListing;
+    bool DeviceKnown() const; // fills m_device once
+
 
     FileDescriptor m_descriptor;
     int m_error = 0;
     mutable bool m_listed = false; // its descriptor stands past the start of its entries
+    mutable dev_t m_device = 0;    // asked only once a device has refused unnamed files
+    mutable bool m_deviceKnown = false;
 };
 
 // The entries of a folder, read in the directory's own order, without "." and "..". The listing

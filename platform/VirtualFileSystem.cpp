@@ -35,4 +35,15 @@ bool IsOnVirtualFileSystem(int folderDescriptor)
         != VirtualFileSystemMagics.end();
 }
 
+bool VirtualFileSystemDevices::IsOnVirtualFileSystem(int fd, dev_t device)
+{
+    for (const auto& [known, isVirtual] : m_known) {
+        if (known == device)
+            return isVirtual;
+    }
+    const bool isVirtual = platform::IsOnVirtualFileSystem(fd);
+    m_known.emplace_back(device, isVirtual);
+    return isVirtual;
+}
+
 } // namespace platform

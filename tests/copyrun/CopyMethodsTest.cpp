@@ -1,6 +1,7 @@
 #include "CopyRunHarness.h"
 #include "SystemSeams.h"
 #include "TempFolder.h"
+#include "FileByPaths.h"
 #include "engine/CopyMethods.h"
 #include "engine/PartFile.h"
 #include "platform/DosStamp.h"
@@ -16,7 +17,7 @@ using platform::FileStamp;
 
 namespace {
 
-using CopyMethod = void (*)(RunContext&, const std::string&, const std::string&);
+using CopyMethod = void (*)(RunContext&, const FileToCopy&);
 
 struct NamedMethod {
     const char* label;
@@ -39,7 +40,7 @@ TEST(CopyByBlocks, CopiesByteExactInFullBlocksWithTheSourceStamp)
         TempFolder dir;
         RunHarness run;
         WriteWithTime(dir / "source.bin", PatternBytes(c.size));
-        CopyByBlocks(run.ctx, dir / "source.bin", dir / "copy.bin");
+        CopyByPaths(CopyByBlocks, run.ctx, dir / "source.bin", dir / "copy.bin");
         EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), PatternBytes(c.size));
         EXPECT_EQ(run.view.pumps, c.reads);
         EXPECT_EQ(FileStamp(dir / "copy.bin"), platform::StampFromTime(SourceTime));
@@ -55,7 +56,7 @@ TEST(CopyByBlocks, RefusesToCopyAFileOntoItselfBeforeOpeningAnything)
     WriteWithTime(dir / "a.txt", "content");
     const FileIdentity before = IdentityOf(dir / "a.txt");
     try {
-        CopyByBlocks(run.ctx, dir / "a.txt", dir / "a.txt");
+        CopyByPaths(CopyByBlocks, run.ctx, dir / "a.txt", dir / "a.txt");
         FAIL() << "copying a file onto itself must fail";
     } catch (const Error& failure) {
         EXPECT_EQ(std::string(failure.what()), "File cannot be copied onto itself");
@@ -73,10 +74,25 @@ TEST(CopyByBlocks, StopAbandonsTheFileAndKeepsThePreviousCopy)
     WriteWithTime(dir / "copy.bin", "the previous good copy", EarlierTime);
     const FileIdentity before = IdentityOf(dir / "copy.bin");
     run.view.onPump = [&] { run.stopRequested = run.view.pumps == 3; };
-    EXPECT_NO_THROW(CopyByBlocks(run.ctx, dir / "big.bin", dir / "copy.bin"));
+    EXPECT_NO_THROW(CopyByPaths(CopyByBlocks, run.ctx, dir / "big.bin", dir / "copy.bin"));
     EXPECT_EQ(run.view.pumps, 3) << "the stop is seen after the block being written";
     EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), "the previous good copy");
     EXPECT_TRUE(IdentityOf(dir / "copy.bin") == before);
+    EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+}
+
+TEST(CopyByBlocks, ANameTakenWhileANewCopyIsMadeIsReplacedAsAPreviousCopyWouldBe)
+{
+    TempFolder dir;
+    RunHarness run;
+    WriteWithTime(dir / "big.bin", PatternBytes(3 * CopyBlockSize, 7));
+    run.view.onPump = [&] {
+        if (run.view.pumps == 2)
+            WriteFileBytes(dir / "copy.bin", "came meanwhile");
+    };
+    CopyByPaths(CopyByBlocks, run.ctx, dir / "big.bin", dir / "copy.bin");
+    EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), PatternBytes(3 * CopyBlockSize, 7));
+    EXPECT_EQ(FileStamp(dir / "copy.bin"), FileStamp(dir / "big.bin"));
     EXPECT_TRUE(PartFilesIn(dir.path()).empty());
 }
 
@@ -87,7 +103,7 @@ TEST(CopyByStream, PumpsBetweenPiecesAndAStopKeepsThePreviousCopy)
     WriteWithTime(dir / "big.bin", PatternBytes(8 << 20, 2));
     WriteWithTime(dir / "copy.bin", "the previous good copy", EarlierTime);
     run.view.onPump = [&] { run.stopRequested = run.view.pumps == 3; };
-    EXPECT_NO_THROW(CopyByStream(run.ctx, dir / "big.bin", dir / "copy.bin"));
+    EXPECT_NO_THROW(CopyByPaths(CopyByStream, run.ctx, dir / "big.bin", dir / "copy.bin"));
     EXPECT_EQ(run.view.pumps, 3);
     EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == "the previous good copy");
     EXPECT_TRUE(PartFilesIn(dir.path()).empty());
@@ -102,9 +118,9 @@ TEST(CopyByBlocks, AFileChangedWhileBeingCopiedIsCopiedAgainNextTime)
         if (run.view.pumps == 2)
             SetModificationTime(dir / "growing.log", SourceTime + 3600);
     };
-    CopyByBlocks(run.ctx, dir / "growing.log", dir / "copy.log");
+    CopyByPaths(CopyByBlocks, run.ctx, dir / "growing.log", dir / "copy.log");
     EXPECT_EQ(FileStamp(dir / "copy.log"), platform::StampFromTime(SourceTime));
-    EXPECT_TRUE(NeedsCopy(dir / "growing.log", dir / "copy.log"));
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "growing.log", dir / "copy.log"));
 }
 
 TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
@@ -125,17 +141,22 @@ TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
         WriteFileBytes(dir / "elsewhere.txt", "not part of the backup");
         ASSERT_EQ(::symlink((dir / "elsewhere.txt").c_str(), (dir / "linked.bin").c_str()), 0);
 
-        method.copy(run.ctx, dir / "source.bin", dir / "copy.bin");
-        method.copy(run.ctx, dir / "source.bin", dir / "linked.bin");
+        CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "copy.bin");
+        CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "linked.bin");
+        CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "new.bin"); // made without a name first
 
         EXPECT_EQ(run.view.panels[3], method.label);
         EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), bytes);
         EXPECT_EQ(FileStamp(dir / "copy.bin"), FileStamp(dir / "source.bin"));
         EXPECT_EQ(PermissionsOf(dir / "copy.bin"), 0750u) << "set-user-ID must not reach the copy";
-        struct stat owned {};
-        ASSERT_EQ(::stat((dir / "copy.bin").c_str(), &owned), 0);
-        EXPECT_EQ(owned.st_uid, RunningAsRoot() ? 1234u : ::geteuid());
-        EXPECT_EQ(owned.st_gid, RunningAsRoot() ? 1235u : ::getegid());
+        for (const char* name : {"copy.bin", "new.bin"}) {
+            EXPECT_EQ(PermissionsOf(dir / name), 0750u) << name;
+            struct stat owned {};
+            ASSERT_EQ(::stat((dir / name).c_str(), &owned), 0);
+            EXPECT_EQ(owned.st_uid, RunningAsRoot() ? 1234u : ::geteuid()) << name;
+            EXPECT_EQ(owned.st_gid, RunningAsRoot() ? 1235u : ::getegid()) << name;
+        }
+        EXPECT_EQ(ReadFileBytes(dir / "new.bin"), bytes);
         struct stat linked {};
         ASSERT_EQ(::lstat((dir / "linked.bin").c_str(), &linked), 0);
         EXPECT_TRUE(S_ISREG(linked.st_mode));
@@ -151,11 +172,11 @@ TEST(CopyBySystem, KeepsTheExactModificationTimeAndFailsWithAnEmptyMessage)
     WriteFileBytes(dir / "source.bin", "x");
     const struct timespec times[2] = {{SourceTime, 0}, {SourceTime, 123456789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "source.bin").c_str(), times, 0), 0);
-    CopyBySystem(run.ctx, dir / "source.bin", dir / "copy.bin");
+    CopyByPaths(CopyBySystem, run.ctx, dir / "source.bin", dir / "copy.bin");
     EXPECT_EQ(IdentityOf(dir / "copy.bin").modified.tv_sec, SourceTime);
     EXPECT_EQ(IdentityOf(dir / "copy.bin").modified.tv_nsec, 123456789);
     try {
-        CopyBySystem(run.ctx, dir / "missing.bin", dir / "copy2.bin");
+        CopyByPaths(CopyBySystem, run.ctx, dir / "missing.bin", dir / "copy2.bin");
         FAIL() << "a missing source must fail";
     } catch (const Error& failure) {
         EXPECT_STREQ(failure.what(), "");
@@ -172,14 +193,14 @@ TEST(CopyMethods, AFailedCopyLeavesThePreviousCopyAndNeverOpensAFifo)
     // A fifo that took a file's place since the scan would hang the run if it were opened.
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
     for (const NamedMethod& method : AllMethods)
-        EXPECT_THROW(method.copy(run.ctx, dir / "fifo", dir / "fifo-copy"), Error) << method.label;
+        EXPECT_THROW(CopyByPaths(method.copy, run.ctx, dir / "fifo", dir / "fifo-copy"), Error) << method.label;
     EXPECT_FALSE(Exists(dir / "fifo-copy"));
 
     ImmutableFlag frozen(dir / "backup");
     if (!frozen.applied())
         GTEST_SKIP() << "the file system refuses the immutable flag here";
     for (const NamedMethod& method : AllMethods) {
-        EXPECT_THROW(method.copy(run.ctx, dir / "source.bin", dir / "backup/copy.bin"), Error) << method.label;
+        EXPECT_THROW(CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "backup/copy.bin"), Error) << method.label;
         EXPECT_EQ(ReadFileBytes(dir / "backup/copy.bin"), "previous");
     }
 }
@@ -193,7 +214,8 @@ TEST(PartFile, ALeftoverOfAKilledRunIsTakenOverNeverFollowed)
     WriteFileBytes(dir / "outside.txt", "must stay");
     const std::string leftover = dir / PartFileNameFor("copy.txt");
     ASSERT_EQ(::symlink((dir / "outside.txt").c_str(), leftover.c_str()), 0);
-    CopyByBlocks(run.ctx, dir / "src/a.txt", dir / "copy.txt");
+    WriteWithTime(dir / "copy.txt", "previous", EarlierTime); // killed while it replaced this copy
+    CopyByPaths(CopyByBlocks, run.ctx, dir / "src/a.txt", dir / "copy.txt");
     EXPECT_EQ(ReadFileBytes(dir / "copy.txt"), "fresh content");
     EXPECT_EQ(ReadFileBytes(dir / "outside.txt"), "must stay");
     EXPECT_FALSE(Exists(leftover));
@@ -204,7 +226,7 @@ TEST(PartFile, ALeftoverOfAKilledRunIsTakenOverNeverFollowed)
     EXPECT_NE(PartFileNameFor(longName), PartFileNameFor(longName + "x"));
     EXPECT_TRUE(IsPartFileName(PartFileNameFor(longName)));
     WriteWithTime(dir / longName, "long");
-    CopyByStream(run.ctx, dir / longName, dir / (longName + "x"));
+    CopyByPaths(CopyByStream, run.ctx, dir / longName, dir / (longName + "x"));
     EXPECT_EQ(ReadFileBytes(dir / (longName + "x")), "long");
 }
 
@@ -212,15 +234,15 @@ TEST(NeedsCopy, CopiesWhatIsMissingOrHasAnotherStampEitherWay)
 {
     TempFolder dir;
     WriteWithTime(dir / "source.txt", "s");
-    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "missing.txt"));
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "missing.txt"));
     WriteWithTime(dir / "same.txt", "other content, same stamp", SourceTime - 1);
-    EXPECT_FALSE(NeedsCopy(dir / "source.txt", dir / "same.txt")) << "stamps have 2-second steps";
+    EXPECT_FALSE(NeedsCopyByPaths(dir / "source.txt", dir / "same.txt")) << "stamps have 2-second steps";
     WriteWithTime(dir / "newer.txt", "d", SourceTime + 3600);
-    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "newer.txt"));
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "newer.txt"));
     WriteWithTime(dir / "older.txt", "d", EarlierTime);
-    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "older.txt"));
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "older.txt"));
     MakeFolders(dir / "folder");
-    EXPECT_TRUE(NeedsCopy(dir / "source.txt", dir / "folder"));
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "folder"));
 }
 
 TEST(CopyByBlocks, ASparseSourceKeepsItsHolesAndItsBlocks)
@@ -242,7 +264,7 @@ TEST(CopyByBlocks, ASparseSourceKeepsItsHolesAndItsBlocks)
     ASSERT_EQ(::stat((dir / "sparse.bin").c_str(), &source), 0);
     if (source.st_blocks * 512 >= source.st_size)
         GTEST_SKIP() << "this file system keeps no holes";
-    CopyByBlocks(run.ctx, dir / "sparse.bin", dir / "copy.bin");
+    CopyByPaths(CopyByBlocks, run.ctx, dir / "sparse.bin", dir / "copy.bin");
     EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == ReadFileBytes(dir / "sparse.bin"));
     EXPECT_EQ(run.view.pumps, 401) << "a pump for every block, holes included";
     struct stat copy {};
@@ -262,7 +284,7 @@ TEST(CopyByBlocks, CopiesByReadingAndWritingWhereTheKernelRefuses)
     for (const size_t size : {size_t{0}, CopyBlockSize, 3 * CopyBlockSize + 17}) {
         RunHarness run;
         WriteWithTime(source, PatternBytes(size, 3));
-        CopyByBlocks(run.ctx, source, dir / "copy.bin");
+        CopyByPaths(CopyByBlocks, run.ctx, source, dir / "copy.bin");
         EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == PatternBytes(size, 3)) << size;
         EXPECT_EQ(run.view.pumps, static_cast<int>(size / CopyBlockSize) + 1) << size;
         EXPECT_EQ(FileStamp(dir / "copy.bin"), platform::StampFromTime(SourceTime));

@@ -183,17 +183,19 @@ TEST(RunBackup, PartFilesLeftByAKilledRunAreRemoved)
     RunHarness first;
     RunBackup(first.ctx, tree.root, tree.backup);
     const FileIdentity a = IdentityOf(tree.CopyOf("a.txt"));
-    // One for a file that is up to date, one for a file that changed since.
+    // One for a file that is up to date, one for a file that changed since, one for a file not copied yet.
     WriteFileBytes(tree.CopyOf(PartFileNameFor("a.txt")), "half");
     WriteFileBytes(tree.CopyOf("Sub/" + PartFileNameFor("b.txt")), "half");
     WriteFileBytes(tree.root + "/Sub/b.txt", "changed");
+    WriteFileBytes(tree.CopyOf("Sub/" + PartFileNameFor("c.txt")), "half");
+    WriteFileBytes(tree.root + "/Sub/c.txt", "new");
 
     RunHarness second;
     RunBackup(second.ctx, tree.root, tree.backup);
     EXPECT_EQ(second.lastRunFailed, 0);
     EXPECT_TRUE(IdentityOf(tree.CopyOf("a.txt")) == a);
     EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), "changed");
-    EXPECT_EQ(FilesBelow(tree.backup).size(), 2u);
+    EXPECT_EQ(FilesBelow(tree.backup).size(), 3u);
 }
 
 TEST(RunBackup, FilesDatedOutsideTheDosYearsAreCopiedOnceWithTheirWholeTime)
@@ -293,7 +295,11 @@ TEST(RunBackup, EachKindOfDiskKeepsItsCopiesAndAnUnchangedReRunCopiesNothing)
         RunBackup(run.ctx, tree.root, tree.backup);
         EXPECT_EQ(run.lastRunFailed, 0);
         EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(100000));
+        EXPECT_EQ(ReadFileBytes(tree.CopyOf("a.txt")), "alpha");
+        EXPECT_EQ(FileStamp(tree.CopyOf("a.txt")), FileStamp(tree.root + "/a.txt"));
+        // Without unnamed files (FAT, exFAT) the first method still copies, by a part file that is gone after.
         EXPECT_EQ(run.view.methodLabels, std::vector<std::string>(2, "1 method"));
+        EXPECT_EQ(FilesBelow(tree.backup).size(), 2u);
 
         ASSERT_TRUE(disk.Remount()) << disk.reason();
         RunHarness again;

@@ -51,53 +51,65 @@ bool WaitForCreation(int inotify, const std::string& name, std::chrono::millisec
 
 } // namespace
 
-TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyAndTheNextRunFinishesTheJob)
+TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyOrNoneAndTheNextRunFinishesTheJob)
 {
-    TempFolder dir;
-    MakeFolders(dir / "src");
-    MakeFolders(dir / "exe");
-    const std::string big = dir / "src/big.bin";
-    const std::string copies = dir / ("backup" + dir / "src/");
-    const std::string copy = copies + "big.bin";
-    const std::string part = copies + PartFileNameFor("big.bin");
-    MakeFolders(copies);
-    const std::string previous = PatternBytes(1 << 20, 1);
-    WriteWithTime(copy, previous, OldTime);
-    const ino_t previousInode = InodeOf(copy);
-    const std::string current = PatternBytes(8 << 20, 2);
-    WriteWithTime(big, current, SourceTime);
+    // Over a previous copy the copy is a part file; a new one is a file without a name until it is whole.
+    for (const bool previousCopy : {true, false}) {
+        SCOPED_TRACE(previousCopy ? "over a previous copy" : "a new copy");
+        TempFolder dir;
+        MakeFolders(dir / "src");
+        MakeFolders(dir / "exe");
+        const std::string big = dir / "src/big.bin";
+        const std::string copies = dir / ("backup" + dir / "src/");
+        const std::string copy = copies + "big.bin";
+        const std::string part = copies + PartFileNameFor("big.bin");
+        MakeFolders(copies);
+        const std::string previous = PatternBytes(1 << 20, 1);
+        if (previousCopy)
+            WriteWithTime(copy, previous, OldTime);
+        const ino_t previousInode = previousCopy ? InodeOf(copy) : 0;
+        const std::string current = PatternBytes(8 << 20, 2);
+        WriteWithTime(big, current, SourceTime);
 
-    Child child([&](int toParent) {
-        RunHarness run(dir / "exe");
-        int pumps = 0;
-        run.view.onPump = [&] {
-            if (run.view.gaugePosition == 1 && ++pumps == 20) {
-                Tell(toParent, "copying");
-                for (;;)
-                    ::pause(); // held here, in the middle of the copy, until killed
-            }
-        };
-        run.Run(dir / "src", dir / "backup");
-        Tell(toParent, "the run ended");
-        return 0;
-    });
-    ASSERT_TRUE(child.started());
-    ASSERT_EQ(child.NextLine(std::chrono::seconds(60)), std::optional<std::string>("copying"));
-    EXPECT_GE(SizeOf(part), static_cast<off_t>(19 * CopyBlockSize)) << "19 blocks were written to the part file";
-    child.Kill();
+        Child child([&](int toParent) {
+            RunHarness run(dir / "exe");
+            int pumps = 0;
+            run.view.onPump = [&] {
+                if (run.view.gaugePosition == 1 && ++pumps == 20) {
+                    Tell(toParent, "copying");
+                    for (;;)
+                        ::pause(); // held here, in the middle of the copy, until killed
+                }
+            };
+            run.Run(dir / "src", dir / "backup");
+            Tell(toParent, "the run ended");
+            return 0;
+        });
+        ASSERT_TRUE(child.started());
+        ASSERT_EQ(child.NextLine(std::chrono::seconds(60)), std::optional<std::string>("copying"));
+        if (previousCopy) {
+            EXPECT_GE(SizeOf(part), static_cast<off_t>(19 * CopyBlockSize)) << "19 blocks were written to the part file";
+        }
+        child.Kill();
 
-    EXPECT_TRUE(ContentOf(copy) == previous) << "the copy under the destination's own name is the previous one";
-    EXPECT_EQ(InodeOf(copy), previousInode);
-    EXPECT_EQ(PartFilesBelow(dir / "backup"), std::vector<std::string> { part }) << "only the hidden part file is left";
-    EXPECT_FALSE(Exists(dir / "exe/Error.log"));
+        if (previousCopy) {
+            EXPECT_TRUE(ContentOf(copy) == previous) << "the copy under the destination's own name is the previous one";
+            EXPECT_EQ(InodeOf(copy), previousInode);
+            EXPECT_EQ(PartFilesBelow(dir / "backup"), std::vector<std::string> { part }) << "only the hidden part file is left";
+        } else {
+            EXPECT_FALSE(Exists(copy)) << "no half copy under the destination's name";
+            EXPECT_TRUE(std::filesystem::is_empty(copies)) << "nothing at all is left";
+        }
+        EXPECT_FALSE(Exists(dir / "exe/Error.log"));
 
-    RunHarness next;
-    next.Run(dir / "src", dir / "backup");
-    EXPECT_EQ(next.lastRunFailed, 0);
-    EXPECT_TRUE(ContentOf(copy) == current);
-    EXPECT_EQ(platform::FileStamp(copy), platform::FileStamp(big));
-    EXPECT_TRUE(PartFilesBelow(dir / "backup").empty()) << "the next run took the part file over";
-    EXPECT_TRUE(next.LogLines().empty());
+        RunHarness next;
+        next.Run(dir / "src", dir / "backup");
+        EXPECT_EQ(next.lastRunFailed, 0);
+        EXPECT_TRUE(ContentOf(copy) == current);
+        EXPECT_EQ(platform::FileStamp(copy), platform::FileStamp(big));
+        EXPECT_TRUE(PartFilesBelow(dir / "backup").empty()) << "the next run took the part file over";
+        EXPECT_TRUE(next.LogLines().empty());
+    }
 }
 
 // The real program in a folder of its own, with one profile whose source holds a large file and

@@ -1,6 +1,7 @@
 // A source file vanishes, grows, shrinks or is rewritten while it is being copied.
 #include "FaultHarness.h"
 
+#include "FileByPaths.h"
 #include "engine/CopyMethods.h"
 #include "engine/ErrorLog.h"
 #include "platform/DosStamp.h"
@@ -111,7 +112,7 @@ TEST_F(SourceChangeTest, AFileThatOnlyGrowsWhileItIsCopiedIsCopiedAsItWasOpenedA
     RunHarness next;
     next.Run(dir / "src", dir / "backup");
     EXPECT_TRUE(ContentOf(bigCopy) == ContentOf(big)) << "the next run takes the rest";
-    EXPECT_FALSE(NeedsCopy(big, bigCopy));
+    EXPECT_FALSE(NeedsCopyByPaths(big, bigCopy));
 }
 
 TEST_F(SourceChangeTest, AFileThatKeepsGrowingFasterThanItIsCopiedDoesNotHoldTheRunForever)
@@ -142,13 +143,13 @@ TEST_F(SourceChangeTest, AFirstCopyOfAFileRewrittenMeanwhileIsKeptAndCopiedAgain
 
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_TRUE(Exists(bigCopy)) << "with no previous copy to lose, the first copy is kept";
-    EXPECT_TRUE(NeedsCopy(big, bigCopy)) << "with the stamp of the file as it was opened";
+    EXPECT_TRUE(NeedsCopyByPaths(big, bigCopy)) << "with the stamp of the file as it was opened";
 
     RunHarness next;
     next.Run(dir / "src", dir / "backup");
     EXPECT_EQ(next.lastRunFailed, 0);
     EXPECT_TRUE(ContentOf(bigCopy) == ContentOf(big));
-    EXPECT_FALSE(NeedsCopy(big, bigCopy));
+    EXPECT_FALSE(NeedsCopyByPaths(big, bigCopy));
     EXPECT_TRUE(PartFilesBelow(dir / "backup").empty());
 }
 
@@ -163,7 +164,7 @@ TEST_F(SourceChangeTest, AFileRewrittenWhileItIsCopiedNeverReplacesThePreviousCo
     EXPECT_EQ(run.lastRunFailed, 0);
     const std::string copy = ReadFileBytes(bigCopy);
     EXPECT_TRUE(copy == rewritten) << "the copy holds the old first blocks and the new last ones";
-    EXPECT_FALSE(NeedsCopy(big, bigCopy));
+    EXPECT_FALSE(NeedsCopyByPaths(big, bigCopy));
     EXPECT_TRUE(PartFilesBelow(dir / "backup").empty());
 }
 
@@ -175,6 +176,6 @@ TEST_F(SourceChangeTest, AFileCutShortWhileItIsCopiedIsCopiedAsItIsNow)
 
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_TRUE(ContentOf(bigCopy) == current.substr(0, BigSize / 2));
-    EXPECT_FALSE(NeedsCopy(big, bigCopy));
+    EXPECT_FALSE(NeedsCopyByPaths(big, bigCopy));
     EXPECT_TRUE(PartFilesBelow(dir / "backup").empty());
 }
