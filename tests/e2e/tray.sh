@@ -7,7 +7,7 @@
 # open, a double click on the icon shows the window and the right button opens the menu again,
 # whose last item, Exit, closes the box, ends the program, and the icon goes away. Started again
 # with a profile that copies a large file at once, the about box opened from the tray menu during
-# the copy leaves the copy going: its part file grows while the box is open.
+# the copy leaves the copy going: the copy grows while the box is open.
 #   tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=tray
 # shellcheck source=tests/e2e/lib.sh
@@ -117,13 +117,22 @@ e2e_rest_pointer
 e2e_wait_for 5 "the tray to look empty after Exit" e2e_tray_empty "$E2E_WORK/tray-empty.png"
 e2e_shot "after-exit" >/dev/null
 
-# --- An about box left open does not halt a run: the copy's part file grows while it is open -------
+# --- An about box left open does not halt a run: the copy grows while it is open -----------------
 big_source="$E2E_WORK/big-source"
 big_destination="$E2E_WORK/big-destination"
 mkdir -p "$big_source" "$big_destination"
 head -c 1536M /dev/zero >"$big_source/big.bin"
 printf 'Big;%s;%s;0\r\n' "$big_source" "$big_destination" >"$E2E_APP/Items.txt"
-part_bytes() { find "$big_destination" -type f -name '*dupliqa-part*' -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
+# The copy in the making is an unnamed file in the destination folder: it is reached through the
+# program's open descriptors.
+part_bytes() {
+    local fd bytes=0
+    for fd in /proc/"$pid"/fd/*; do
+        [[ -f "$fd" && "$(readlink "$fd" 2>/dev/null)" == "$big_destination"/* ]] &&
+            bytes=$(stat -L -c %s "$fd" 2>/dev/null || echo 0)
+    done
+    echo "$bytes"
+}
 copy_begun() { (($(part_bytes) > 0)); }
 e2e_start_program
 pid=$E2E_APP_PID
@@ -137,9 +146,9 @@ e2e_click $((mx + mw / 2)) $((my + mh / 2))                  # information
 e2e_wait_for 10 "the about box \"Info\" during the copy" e2e_window_titled "$pid" "Info"
 open_at=$(part_bytes)
 copy_goes_on() { (($(part_bytes) > open_at)); }
-e2e_wait_for 10 "the part file to grow past $open_at bytes while the about box is open" copy_goes_on
+e2e_wait_for 10 "the copy to grow past $open_at bytes while the about box is open" copy_goes_on
 e2e_window_titled "$pid" "Info" >/dev/null || e2e_fail "the about box closed by itself during the copy"
-e2e_log "part file: $open_at bytes as the about box opened, $(part_bytes) bytes while it stays open"
+e2e_log "copy: $open_at bytes as the about box opened, $(part_bytes) bytes while it stays open"
 e2e_shot "about-box-during-copy" >/dev/null
 kill -TERM "$pid"
 e2e_expect_program_end 10
