@@ -90,7 +90,6 @@ private:
     friend class FolderListing;
     bool DeviceKnown() const; // fills m_device once
 
-
     FileDescriptor m_descriptor;
     int m_error = 0;
     mutable bool m_listed = false; // its descriptor stands past the start of its entries

@@ -52,17 +52,20 @@ Child::Child(const std::function<int(int toParent)>& work)
         m_fromChild = ends[0];
 }
 
+CommandLine::CommandLine(const std::string& program, const std::vector<std::string>& arguments) : m_words{program}
+{
+    m_words.insert(m_words.end(), arguments.begin(), arguments.end());
+    for (std::string& word : m_words)
+        m_argv.push_back(word.data());
+    m_argv.push_back(nullptr);
+}
+
 Child::Child(const std::string& program, const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> words { program };
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    CommandLine command(program, arguments);
     m_pid = ::fork();
     if (m_pid == 0) {
-        ::execv(program.c_str(), argv.data());
+        ::execv(program.c_str(), command.argv());
         ::_exit(127);
     }
 }

@@ -7,6 +7,17 @@
 #include <sys/types.h>
 #include <vector>
 
+// A program and its arguments as exec and posix_spawn take them: the program's own name first, a null last.
+class CommandLine {
+public:
+    CommandLine(const std::string& program, const std::vector<std::string>& arguments);
+    char* const* argv() { return m_argv.data(); }
+
+private:
+    std::vector<std::string> m_words;
+    std::vector<char*> m_argv;
+};
+
 // A forked child that runs work and then ends with the exit code work returns. work gets a descriptor on
 // which it can tell the test things (Tell); the child is killed and reaped at the latest when the object goes.
 class Child {

@@ -1,5 +1,6 @@
 #include "LoopFileSystem.h"
 
+#include "ChildProcess.h"
 #include "platform/MountTable.h"
 
 #include <cerrno>
@@ -45,13 +46,7 @@ std::string FindTool(const std::string& name)
 // nothing on its standard input; -1 when it could not be started.
 pid_t Start(const std::string& program, const std::vector<std::string>& arguments, const std::string& output)
 {
-    std::vector<std::string> words { program };
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
+    CommandLine command(program, arguments);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -66,7 +61,7 @@ pid_t Start(const std::string& program, const std::vector<std::string>& argument
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
-    if (::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ) != 0)
+    if (::posix_spawn(&pid, program.c_str(), &actions, &attributes, command.argv(), environ) != 0)
         pid = -1;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
