@@ -87,10 +87,26 @@ SourceFile OpenSourceToCopy(RunContext& ctx, const FileToCopy& file)
     return source;
 }
 
+// The old copy's cached pages are of no more use once it is replaced. Handed back before the new copy is
+// written, they are what the new copy's pages are made of; kept until the rename, they make the new copy take
+// memory the machine has to find anew, which on a virtual machine costs several times the copy itself. The
+// old copy stays whole on the disk until the new one takes its name. Small copies are not worth the calls.
+void ForgetPagesOfOldCopy(const FileToCopy& file)
+{
+    constexpr off_t WorthForgetting = off_t{1} << 20;
+    const std::optional<FileStatus>* seen = file.destinationSeen;
+    if (!seen || !*seen || (*seen)->kind != platform::EntryKind::File || (*seen)->size < WorthForgetting)
+        return;
+    const FileDescriptor old = file.destinationFolder.OpenForReading(file.destinationName, platform::Links::DoNotFollow);
+    if (old.valid())
+        platform::ForgetCachedPages(old.get());
+}
+
 // The copy in the making, in the folder that was checked: an unnamed file where the look found nothing.
 PartFile StartCopy(const FileToCopy& file, const SourceFile& source)
 {
     const bool destinationMissing = file.destinationSeen && !*file.destinationSeen;
+    ForgetPagesOfOldCopy(file);
     return PartFile(file.destinationFolder, file.sourceFolder, file.destinationName, file.destinationPath,
                     destinationMissing, CopyPermissionsFrom(source.info.permissions));
 }

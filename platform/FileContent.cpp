@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -84,6 +85,11 @@ bool CopyWithKernel(int from, int to, off_t length)
         return CopyInPieces(from, to, left, FallbackPieceSize);
     }
     return true;
+}
+
+void ForgetCachedPages(int fd)
+{
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
 }
 
 bool ReadWholeAt(int fd, char* buffer, size_t size, off_t at)

@@ -28,4 +28,8 @@ bool KernelCopyRefused(int error);
 // where the source ends.
 bool CopyWithKernel(int from, int to, off_t length);
 
+// Hands the file's cached pages back to the kernel (the clean ones at once; dirty ones once written). A
+// hint: nothing of the file changes, and a file system that cannot do it simply keeps them.
+void ForgetCachedPages(int fd);
+
 } // namespace platform
