@@ -64,6 +64,13 @@ bool HasDriveDesignator(const std::string& path)
     return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':';
 }
 
+[[noreturn]] void EndForMissingDrive(RunContext& ctx)
+{
+    ctx.LastRunFailed = 1;
+    ctx.Failures.destinationMissing = true;
+    throw RunAbort("");
+}
+
 template <typename Attempt>
 bool Succeeds(Attempt attempt)
 {
@@ -106,6 +113,8 @@ bool TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
     if (mount.Lost())
         throw RunAbort("");
     folders.PrepareAgain();
+    if (!folders.RootFolderExists())
+        EndForMissingDrive(ctx);
     UnreachableFolder unreachable;
     const platform::Folder notOpen;
     const platform::Folder* destinationFolder = folders.Prepare(file.destinationPath, unreachable);
@@ -221,11 +230,8 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         const std::string destination = MapToDestination(source, destinationRoot);
         // An unmounted disk is a missing drive too; asked before any folder is made, since its folders would
         // go to the system disk under the mount point.
-        if (mount.Lost()) {
-            ctx.LastRunFailed = 1;
-            ctx.Failures.destinationMissing = true;
-            throw RunAbort("");
-        }
+        if (mount.Lost())
+            EndForMissingDrive(ctx);
         UnreachableFolder failure;
         const platform::Folder* destinationFolder = folders.Prepare(destination, failure);
         if (!destinationFolder && !failure.IsNoFolder())
@@ -241,11 +247,8 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         const bool needsCopy = !file || NeedsCopy(*file);
         // A copy that was just found in its folder below the root proves that the root's folder part is there,
         // as far as a file that is left alone cares: the check by path is for a file about to be written.
-        if (needsCopy && !folders.RootFolderExists()) {
-            ctx.LastRunFailed = 1;
-            ctx.Failures.destinationMissing = true;
-            throw RunAbort("");
-        }
+        if (needsCopy && !folders.RootFolderExists())
+            EndForMissingDrive(ctx);
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;

@@ -27,10 +27,13 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
     const platform::Folder* folder = m_chain.Reach(names, true, failure);
+    if (!folder)
+        m_rootFolderSeen = false;
     if (folder && (folder != m_listedFolder || names != m_listedFolderNames)) {
         ListLeftoverParts(*folder, m_chain.ReachedMadeFolder());
         m_listedFolder = folder;
         m_listedFolderNames = names;
+        m_rootFolderSeen = false;
     }
     return folder;
 }
@@ -39,14 +42,17 @@ void DestinationFolders::PrepareAgain()
 {
     m_chain = FolderChain({}, m_root);
     m_listedFolder = nullptr;
+    m_rootFolderSeen = false;
     m_leftoverParts.clear();
     m_listedNames.clear();
 }
 
-bool DestinationFolders::RootFolderExists() const
+bool DestinationFolders::RootFolderExists()
 {
     // An empty folder part would mean the current folder, which no backup may depend on.
-    return !m_rootFolderPart.empty() && platform::IsFolder(m_rootFolderPart);
+    if (!m_rootFolderSeen)
+        m_rootFolderSeen = !m_rootFolderPart.empty() && platform::IsFolder(m_rootFolderPart);
+    return m_rootFolderSeen;
 }
 
 void DestinationFolders::RemoveLeftoverPartOf(const platform::Folder& sourceFolder, const std::string& name)

@@ -37,9 +37,10 @@ public:
     // made again by the next Prepare, which the open folders would otherwise hide.
     void PrepareAgain();
 
-    // Whether the root's folder part exists as a folder now; asked for every file, since a drive
-    // can go away in the middle of a run.
-    bool RootFolderExists() const;
+    // Whether the root's folder part exists as a folder, asked before a file is written: a drive can go
+    // away in the middle of a run. Looked up once for each prepared folder and again after PrepareAgain:
+    // while the folder stays open, a drive that went makes the next copy into it fail, which prepares again.
+    bool RootFolderExists();
 
     // Removes the part file that a copy of a source in sourceFolder to the file called name in the
     // prepared folder would take, if the listing of that folder found one.
@@ -63,6 +64,7 @@ private:
     std::string m_rootFolderPart;
     FolderChain m_chain;
     const platform::Folder* m_listedFolder = nullptr;
+    bool m_rootFolderSeen = false; // since the listed folder was prepared
     std::vector<std::string> m_listedFolderNames;
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
     std::unordered_set<std::string> m_listedNames;   // every name in it when the run came to it

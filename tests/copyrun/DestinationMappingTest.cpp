@@ -62,12 +62,21 @@ TEST(DestinationFolders, CreatesTheRootAndBelowButNeverTheDriveOrAbove)
         EXPECT_FALSE(folders.RootFolderExists());
     }
     {
-        // A drive that goes away in the middle of a run is noticed at the next file.
+        // A drive that goes away in the middle of a run is noticed at the next folder, or once a copy into
+        // the folder that is open fails and it is prepared again.
         MakeFolders(dir / "usb");
         DestinationFolders folders(dir / "usb/Backup");
         folders.Prepare(dir / "usb/Backup/data/", failure);
         EXPECT_TRUE(folders.RootFolderExists());
         std::filesystem::remove_all(dir / "usb");
+        folders.Prepare(dir / "usb/Backup/other/", failure);
+        EXPECT_FALSE(folders.RootFolderExists());
+        MakeFolders(dir / "usb/Backup/data");
+        folders.PrepareAgain();
+        folders.Prepare(dir / "usb/Backup/data/", failure);
+        EXPECT_TRUE(folders.RootFolderExists());
+        std::filesystem::remove_all(dir / "usb");
+        folders.PrepareAgain();
         folders.Prepare(dir / "usb/Backup/data/", failure);
         EXPECT_FALSE(folders.RootFolderExists());
         EXPECT_FALSE(Exists(dir / "usb"));
