@@ -200,18 +200,25 @@ private:
 };
 
 // The source tree's folders, walked down from its open top: the file's path below the top names them.
+// Most are still open from the scan.
 class SourceFolders {
 public:
-    SourceFolders(platform::Folder top, const std::string& base) : m_base(base), m_chain(std::move(top), base) {}
+    SourceFolders(platform::Folder top, const std::string& base, ScannedFolders scanned)
+        : m_base(base), m_chain(std::move(top), base), m_scanned(std::move(scanned))
+    {
+    }
 
     const platform::Folder* FolderOf(const std::string& source, UnreachableFolder& failure)
     {
+        if (const platform::Folder* scanned = m_scanned.FolderOf(source))
+            return scanned;
         return m_chain.Reach(FolderNamesOf(FolderPartOf(source.substr(m_base.size()))), false, failure);
     }
 
 private:
     std::string m_base;
     FolderChain m_chain;
+    ScannedFolders m_scanned;
 };
 
 void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& destinationRoot)
@@ -291,8 +298,9 @@ void ScanAndCopy(RunContext& ctx, const std::string& source, const std::string& 
     std::vector<UnlistableFolder> unlistable;
     // Opened once: the scan and the copy walk down from it, never again by a whole path.
     platform::Folder top = platform::Folder::OpenTop(source);
-    ScanFolder(ctx, top, source, "*.*", true, unlistable);
-    SourceFolders sources(std::move(top), SourceBaseOf(source));
+    ScannedFolders scanned;
+    ScanFolder(ctx, top, source, "*.*", true, unlistable, &scanned);
+    SourceFolders sources(std::move(top), SourceBaseOf(source), std::move(scanned));
     ctx.View.ShowGauge(ctx.FileCount);
     ctx.LastRunFailed = 0;
     // A source that cannot be read (a disk unplugged, a folder the user may not list) is a failure: a clean

@@ -63,9 +63,11 @@ bool IsHiddenName(const char* name)
 
 class TreeScan {
 public:
-    TreeScan(RunContext& ctx, const std::string& mask, bool recurse, std::vector<UnlistableFolder>& unlistable)
+    TreeScan(RunContext& ctx, const std::string& mask, bool recurse, std::vector<UnlistableFolder>& unlistable,
+             ScannedFolders* kept)
         : m_ctx(ctx), m_mask(mask), m_recurse(recurse),
-          m_excluded(IdentityOfFolder(WithoutTrailingSeparators(ctx.ExcludedFolder))), m_unlistable(unlistable)
+          m_excluded(IdentityOfFolder(WithoutTrailingSeparators(ctx.ExcludedFolder))), m_unlistable(unlistable),
+          m_kept(kept)
     {
     }
 
@@ -83,13 +85,16 @@ public:
 private:
     // The file pass and the folder pass of one folder. Both passes read the same listing, taken once: the files
     // are collected as they come, the subfolders are noted and scanned afterwards, in listing order, each
-    // opened from this folder, which stays open meanwhile: one descriptor for each level of depth.
-    void ScanOpenFolder(const Folder& folder, const std::string& base)
+    // opened from this folder, which stays open meanwhile: one descriptor for each level of depth. A folder
+    // that holds files gets its place among the kept ones before its subfolders do, as its files come first.
+    std::optional<size_t> ScanOpenFolder(const Folder& folder, const std::string& base)
     {
         std::vector<std::string> subfolders;
+        const int32_t filesBefore = m_ctx.FileCount;
         ListFolder(folder, base, subfolders);
+        const auto place = m_kept && m_ctx.FileCount > filesBefore ? m_kept->Reserve(base) : std::nullopt;
         if (!m_recurse)
-            return;
+            return place;
         for (const std::string& name : subfolders) {
             if (MustEnd())
                 break;
@@ -97,6 +102,7 @@ private:
         }
         m_ctx.View.SetPanelText(PathPanel, "");
         m_ctx.View.SetPanelText(MethodPanel, "");
+        return place;
     }
 
     void ListFolder(const Folder& folder, const std::string& base, std::vector<std::string>& subfolders)
@@ -128,15 +134,17 @@ private:
     // cannot be opened otherwise (no descriptors left in a very deep tree, no permission) is.
     void ScanSubfolder(const Folder& parent, const std::string& name, const std::string& path)
     {
-        const Folder folder = parent.OpenChild(name);
+        Folder folder = parent.OpenChild(name);
         if (!folder.valid()) {
             const int error = folder.error();
             if (error != ENOENT && error != ENOTDIR && error != ELOOP)
                 NoteUnlistable(path, error);
             return;
         }
-        if (!IsNotToBeEntered(folder))
-            ScanOpenFolder(folder, path + "/");
+        if (IsNotToBeEntered(folder))
+            return;
+        if (const auto place = ScanOpenFolder(folder, path + "/"))
+            m_kept->Keep(*place, std::move(folder));
     }
 
     // The run's own destination would otherwise be backed up into itself again at every run, and a virtual file
@@ -173,6 +181,7 @@ private:
     const bool m_recurse;
     const std::optional<platform::FileStatus> m_excluded;
     std::vector<UnlistableFolder>& m_unlistable;
+    ScannedFolders* m_kept;
 };
 
 } // namespace
@@ -183,9 +192,9 @@ std::string SourceBaseOf(const std::string& folder)
 }
 
 void ScanFolder(RunContext& ctx, const Folder& top, const std::string& folder, const std::string& mask, bool recurse,
-                std::vector<UnlistableFolder>& unlistable)
+                std::vector<UnlistableFolder>& unlistable, ScannedFolders* kept)
 {
-    TreeScan(ctx, mask, recurse, unlistable).ScanTop(top, folder);
+    TreeScan(ctx, mask, recurse, unlistable, kept).ScanTop(top, folder);
 }
 
 void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse,

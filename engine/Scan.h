@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "engine/ScannedFolders.h"
 #include "platform/Folder.h"
 
 #include <string>
@@ -25,9 +26,10 @@ struct UnlistableFolder {
 void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse,
                 std::vector<UnlistableFolder>& unlistable);
 
-// The same below a top folder already open (invalid when it could not be opened), named folder in the table.
+// The same below a top folder already open (invalid when it could not be opened), named folder in the table;
+// the folders that hold files are kept open in kept, where given and while its budget lasts.
 void ScanFolder(RunContext& ctx, const platform::Folder& top, const std::string& folder, const std::string& mask,
-                bool recurse, std::vector<UnlistableFolder>& unlistable);
+                bool recurse, std::vector<UnlistableFolder>& unlistable, ScannedFolders* kept = nullptr);
 
 // What the paths of the files found below folder begin with: folder and one separator.
 std::string SourceBaseOf(const std::string& folder);

@@ -7,6 +7,7 @@
 #include "engine/ErrorLog.h"
 #include "engine/PartFile.h"
 #include "platform/DosStamp.h"
+#include "platform/OpenFileLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <utility>
 
@@ -82,6 +84,33 @@ TEST(RunBackup, CopiesTheTreeBelowTheRootAndASecondRunCopiesNothing)
     EXPECT_TRUE(again.view.methodLabels.empty());
     EXPECT_EQ(again.view.pumps, 2 + 2) << "one pump per file found and one per file handled";
     EXPECT_TRUE(again.Idle());
+}
+
+TEST(RunBackup, EveryFileComesFromItsOwnFolderWhenNotAllFoldersCanStayOpen)
+{
+    TempFolder dir;
+    const int folders = 100;
+    for (int i = 0; i < folders; ++i) {
+        MakeFolders(dir / ("src/f" + std::to_string(i)));
+        WriteFileBytes(dir / ("src/f" + std::to_string(i) + "/same.txt"), std::to_string(i));
+    }
+    // 256 open files let the scan keep 64 folders open; the copy opens the others again.
+    platform::OpenFileLimit();
+    rlimit limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlim_t saved = limit.rlim_cur;
+    limit.rlim_cur = 256;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+    limit.rlim_cur = saved;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+
+    EXPECT_EQ(run.lastRunFailed, 0);
+    for (int i = 0; i < folders; ++i) {
+        const std::string source = dir / ("src/f" + std::to_string(i) + "/same.txt");
+        EXPECT_EQ(ReadFileBytes(dir / "backup" + source), std::to_string(i)) << source;
+    }
 }
 
 TEST(RunBackup, ReplacesACopyWhoseStampDiffersEvenWhenItIsNewer)
