@@ -21,8 +21,23 @@ DestinationFolders::DestinationFolders(const std::string& destinationRoot)
 {
 }
 
+namespace {
+
+// Whether path lies straight in folder, a folder part that ends in its separator.
+bool LiesIn(const std::string& path, const std::string& folder)
+{
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
+        && path.find('/', folder.size()) == std::string::npos;
+}
+
+} // namespace
+
 const platform::Folder* DestinationFolders::Prepare(const std::string& destination, UnreachableFolder& failure)
 {
+    // The table lists a folder's files one after another: most files go where the one before went.
+    if (m_preparedFolder && LiesIn(destination, m_preparedFolderPart))
+        return m_preparedFolder;
+    m_preparedFolder = nullptr;
     if (!m_chain.Top().valid())
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
@@ -35,6 +50,10 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
         m_listedFolderNames = names;
         m_rootFolderSeen = false;
     }
+    if (folder) {
+        m_preparedFolder = folder;
+        m_preparedFolderPart = FolderPartOf(destination);
+    }
     return folder;
 }
 
@@ -42,6 +61,7 @@ void DestinationFolders::PrepareAgain()
 {
     m_chain = FolderChain({}, m_root);
     m_listedFolder = nullptr;
+    m_preparedFolder = nullptr;
     m_rootFolderSeen = false;
     m_leftoverParts.clear();
     m_listedNames.clear();

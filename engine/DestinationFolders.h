@@ -65,6 +65,8 @@ private:
     FolderChain m_chain;
     const platform::Folder* m_listedFolder = nullptr;
     bool m_rootFolderSeen = false; // since the listed folder was prepared
+    const platform::Folder* m_preparedFolder = nullptr; // by the last Prepare, for files in m_preparedFolderPart
+    std::string m_preparedFolderPart;
     std::vector<std::string> m_listedFolderNames;
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
     std::unordered_set<std::string> m_listedNames;   // every name in it when the run came to it
