@@ -9,10 +9,10 @@
 #include "engine/TableFullText.h"
 
 #include <exception>
-#include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -170,20 +170,21 @@ class DestinationNames {
 public:
     explicit DestinationNames(RunContext& ctx) : m_ctx(ctx) {}
 
-    // Whether seen, what stands under destination, is the file of another name of this run.
-    bool ClaimedByAnother(const std::optional<platform::FileStatus>& seen, const std::string& destination) const
+    // Whether seen, what stands under the destination of file number, is the file of another name of this run.
+    bool ClaimedByAnother(const std::optional<platform::FileStatus>& seen, int32_t number) const
     {
         if (!seen || seen->kind != platform::EntryKind::File)
             return false;
-        const auto claim = m_claimed.find({seen->device, seen->inode});
-        return claim != m_claimed.end() && claim->second != destination;
+        const auto claim = m_claimed.find(FileKey{seen->device, seen->inode});
+        return claim != m_claimed.end() && claim->second != number;
     }
 
-    // The file that destination names now, once it is in place.
-    void Claim(const std::optional<platform::FileStatus>& placed, const std::string& destination)
+    // The file that the destination of file number names now, once it is in place. Each file of the table has
+    // a destination of its own, so its number stands for that name.
+    void Claim(const std::optional<platform::FileStatus>& placed, int32_t number)
     {
         if (placed && placed->kind == platform::EntryKind::File)
-            m_claimed.insert_or_assign({placed->device, placed->inode}, destination);
+            m_claimed.insert_or_assign(FileKey{placed->device, placed->inode}, number);
     }
 
     void PassOver(const FileToCopy& file)
@@ -195,8 +196,17 @@ public:
     }
 
 private:
+    struct FileKey {
+        dev_t device;
+        ino_t inode;
+        bool operator==(const FileKey&) const = default;
+    };
+    struct FileKeyHash {
+        size_t operator()(const FileKey& key) const { return std::hash<ino_t>()(key.inode) ^ (key.device << 1); }
+    };
+
     RunContext& m_ctx;
-    std::map<std::pair<dev_t, ino_t>, std::string> m_claimed;
+    std::unordered_map<FileKey, int32_t, FileKeyHash> m_claimed;
 };
 
 // The source tree's folders, walked down from its open top: the file's path below the top names them.
@@ -261,11 +271,11 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
             break;
         if (!file)
             unreachable.PassOver(failure);
-        else if (names.ClaimedByAnother(destinationSeen, destination)
+        else if (names.ClaimedByAnother(destinationSeen, i)
                  || (destinationSeen && folders.IsAnotherSpellingOfAPlacedName(file->destinationName)))
             names.PassOver(*file);
         else if (CopyWithFallbacks(ctx, mount, folders, *file, needsCopy)) {
-            names.Claim(destinationSeen, destination);
+            names.Claim(destinationSeen, i);
             folders.Placed(file->destinationName);
         }
         ctx.View.PumpMessages();
