@@ -1,5 +1,7 @@
 #include "platform/TextViewer.h"
 
+#include "platform/OpenFileLimit.h"
+
 #include <cerrno>
 #include <csignal>
 #include <spawn.h>
@@ -57,6 +59,7 @@ void OpenInTextViewer(const std::string& path)
     // own (which would fight the toolkit's).
     const pid_t middle = ::fork();
     if (middle == 0) {
+        RestoreStartingOpenFileLimit();
         pid_t viewer = 0;
         ::posix_spawnp(&viewer, argv[0], nullptr, attributes.get(), argv, environ);
         ::_exit(0);

@@ -1,12 +1,15 @@
 #include "SystemSeams.h"
 #include "TempFolder.h"
 #include "engine/ErrorLog.h"
+#include "platform/OpenFileLimit.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -45,14 +48,15 @@ std::string CurrentPath()
     return path ? path : "/usr/bin:/bin";
 }
 
-// A stand-in for xdg-open that writes the number of its arguments and each argument in brackets to report,
-// renaming it into place so that a reader never sees half of it.
+// A stand-in for xdg-open that writes the number of its arguments, each argument in brackets and its limit of open
+// files to report, renaming it into place so that a reader never sees half of it.
 void InstallFakeViewer(const std::string& folder, const std::string& report)
 {
     const std::string script = "#!/bin/sh\n"
                                "out='" + report + "'\n"
                                "printf '%s\\n' \"$#\" > \"$out.part\"\n"
                                "for argument in \"$@\"; do printf '[%s]\\n' \"$argument\" >> \"$out.part\"; done\n"
+                               "echo \"limit $(ulimit -n)\" >> \"$out.part\"\n"
                                "mv \"$out.part\" \"$out\"\n";
     WriteFileBytes(folder + "xdg-open", script);
     ::chmod((folder + "xdg-open").c_str(), 0755);
@@ -87,15 +91,23 @@ TEST(ViewErrorLog, ViewerGetsTheLogsPathWholeAsOneArgument)
     InstallFakeViewer(bin, temp / "report");
     SystemSeams::SetExeFolder(exe);
     const ScopedPath fakeViewerFirst(bin + ":" + CurrentPath());
+    // A run raises the process's limit of open files; the viewer starts with the one the program had.
+    rlimit limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    limit.rlim_cur = std::min<rlim_t>(1000, limit.rlim_max);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    const std::string starting = "limit " + std::to_string(limit.rlim_cur) + "\n";
+    platform::OpenFileLimit();
 
     ViewErrorLog();
-    EXPECT_EQ(WaitForReport(temp / "report"), "1\n[" + exe + "Error.log]\n") << "no log yet: the viewer gets Error.log";
+    EXPECT_EQ(WaitForReport(temp / "report"), "1\n[" + exe + "Error.log]\n" + starting)
+        << "no log yet: the viewer gets Error.log";
     EXPECT_FALSE(HasChildrenLeft()) << "the viewer must be left to init, with no zombie behind";
 
     WriteFileBytes(exe + "ERROR.log", "line\r\n");
     ::unlink((temp / "report").c_str());
     ViewErrorLog();
-    EXPECT_EQ(WaitForReport(temp / "report"), "1\n[" + exe + "ERROR.log]\n");
+    EXPECT_EQ(WaitForReport(temp / "report"), "1\n[" + exe + "ERROR.log]\n" + starting);
     EXPECT_NE(::access((temp / "injected").c_str(), F_OK), 0) << "the path went through a shell";
     EXPECT_NE(::access((exe + "injected").c_str(), F_OK), 0) << "the path went through a shell";
 }
