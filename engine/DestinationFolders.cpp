@@ -21,21 +21,10 @@ DestinationFolders::DestinationFolders(const std::string& destinationRoot)
 {
 }
 
-namespace {
-
-// Whether path lies straight in folder, a folder part that ends in its separator.
-bool LiesIn(const std::string& path, const std::string& folder)
-{
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
-        && path.find('/', folder.size()) == std::string::npos;
-}
-
-} // namespace
-
 const platform::Folder* DestinationFolders::Prepare(const std::string& destination, UnreachableFolder& failure)
 {
     // The table lists a folder's files one after another: most files go where the one before went.
-    if (m_preparedFolder && LiesIn(destination, m_preparedFolderPart))
+    if (m_preparedFolder && platform::LiesIn(destination, m_preparedFolderPart))
         return m_preparedFolder;
     m_preparedFolder = nullptr;
     if (!m_chain.Top().valid())

@@ -1,6 +1,7 @@
 #include "engine/ScannedFolders.h"
 
 #include "platform/OpenFileLimit.h"
+#include "platform/PathNames.h"
 
 #include <utility>
 
@@ -12,12 +13,6 @@ size_t KeepingBudget()
     const size_t limit = platform::OpenFileLimit();
     constexpr size_t Spare = 64;
     return limit / 2 > Spare ? limit / 2 - Spare : 0;
-}
-
-bool HoldsFile(const std::string& base, const std::string& path)
-{
-    return path.size() > base.size() && path.compare(0, base.size(), base) == 0
-        && path.find('/', base.size()) == std::string::npos;
 }
 
 } // namespace
@@ -39,9 +34,9 @@ void ScannedFolders::Keep(size_t place, platform::Folder folder)
 
 const platform::Folder* ScannedFolders::FolderOf(const std::string& path)
 {
-    if (m_next > 0 && HoldsFile(m_kept[m_next - 1].base, path))
+    if (m_next > 0 && platform::LiesIn(path, m_kept[m_next - 1].base))
         return Enter(m_kept[m_next - 1]);
-    if (m_next >= m_kept.size() || !HoldsFile(m_kept[m_next].base, path))
+    if (m_next >= m_kept.size() || !platform::LiesIn(path, m_kept[m_next].base))
         return nullptr;
     if (m_next > 0)
         m_kept[m_next - 1].folder = platform::Folder();

@@ -29,4 +29,10 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+bool LiesIn(const std::string& path, const std::string& folderPart)
+{
+    return path.size() > folderPart.size() && path.compare(0, folderPart.size(), folderPart) == 0
+        && path.find('/', folderPart.size()) == std::string::npos;
+}
+
 } // namespace platform

@@ -16,4 +16,7 @@ std::string FolderPartOf(const std::string& path);
 // The name after the folder part.
 std::string NameOf(const std::string& path);
 
+// Whether path names something straight in folderPart (a folder part, as above), not further below it.
+bool LiesIn(const std::string& path, const std::string& folderPart);
+
 } // namespace platform
