@@ -27,17 +27,15 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
     if (m_preparedFolder && platform::LiesIn(destination, m_preparedFolderPart))
         return m_preparedFolder;
     m_preparedFolder = nullptr;
+    m_rootFolderSeen = false;
     if (!m_chain.Top().valid())
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
     const platform::Folder* folder = m_chain.Reach(names, true, failure);
-    if (!folder)
-        m_rootFolderSeen = false;
     if (folder && (folder != m_listedFolder || names != m_listedFolderNames)) {
         ListLeftoverParts(*folder, m_chain.ReachedMadeFolder());
         m_listedFolder = folder;
         m_listedFolderNames = names;
-        m_rootFolderSeen = false;
     }
     if (folder) {
         m_preparedFolder = folder;

@@ -64,7 +64,7 @@ private:
     std::string m_rootFolderPart;
     FolderChain m_chain;
     const platform::Folder* m_listedFolder = nullptr;
-    bool m_rootFolderSeen = false; // since the listed folder was prepared
+    bool m_rootFolderSeen = false; // since the prepared folder was reached
     const platform::Folder* m_preparedFolder = nullptr; // by the last Prepare, for files in m_preparedFolderPart
     std::string m_preparedFolderPart;
     std::vector<std::string> m_listedFolderNames;
