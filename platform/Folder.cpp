@@ -333,12 +333,12 @@ FolderListing::FolderListing(const Folder& folder) : m_folder(folder)
         return;
     }
     folder.m_listed = true;
-    m_buffer.resize(ListingBufferSize);
+    m_buffer = std::make_unique_for_overwrite<char[]>(ListingBufferSize);
 }
 
 bool FolderListing::Fill()
 {
-    const long got = ::syscall(SYS_getdents64, m_folder.descriptor(), m_buffer.data(), m_buffer.size());
+    const long got = ::syscall(SYS_getdents64, m_folder.descriptor(), m_buffer.get(), ListingBufferSize);
     if (got <= 0) {
         m_error = got < 0 ? errno : 0;
         m_ended = true;
@@ -354,7 +354,7 @@ std::optional<FolderListing::Entry> FolderListing::Next()
     for (;;) {
         if (m_ended || (m_at >= m_filled && !Fill()))
             return std::nullopt;
-        const char* start = m_buffer.data() + m_at;
+        const char* start = m_buffer.get() + m_at;
         const auto* entry = reinterpret_cast<const KernelEntry*>(start);
         m_at += entry->length;
         const char* name = start + offsetof(KernelEntry, name);

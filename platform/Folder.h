@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/types.h>
-#include <vector>
 
 namespace platform {
 
@@ -117,7 +117,7 @@ private:
     bool Fill();
 
     const Folder& m_folder;
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer; // filled by the kernel: never cleared first
     size_t m_at = 0;
     size_t m_filled = 0;
     bool m_ended = false;
