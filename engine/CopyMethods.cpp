@@ -1,6 +1,7 @@
 #include "engine/CopyMethods.h"
 
 #include "engine/PartFile.h"
+#include "engine/WriteBehind.h"
 #include "platform/BlockCopy.h"
 #include "platform/DosStamp.h"
 #include "platform/Error.h"
@@ -87,26 +88,10 @@ SourceFile OpenSourceToCopy(RunContext& ctx, const FileToCopy& file)
     return source;
 }
 
-// The old copy's cached pages are of no more use once it is replaced. Handed back before the new copy is
-// written, they are what the new copy's pages are made of; kept until the rename, they make the new copy take
-// memory the machine has to find anew, which on a virtual machine costs several times the copy itself. The
-// old copy stays whole on the disk until the new one takes its name. Small copies are not worth the calls.
-void ForgetPagesOfOldCopy(const FileToCopy& file)
-{
-    constexpr off_t WorthForgetting = off_t{1} << 20;
-    const std::optional<FileStatus>* seen = file.destinationSeen;
-    if (!seen || !*seen || (*seen)->kind != platform::EntryKind::File || (*seen)->size < WorthForgetting)
-        return;
-    const FileDescriptor old = file.destinationFolder.OpenForReading(file.destinationName, platform::Links::DoNotFollow);
-    if (old.valid())
-        platform::ForgetCachedPages(old.get());
-}
-
 // The copy in the making, in the folder that was checked: an unnamed file where the look found nothing.
 PartFile StartCopy(const FileToCopy& file, const SourceFile& source)
 {
     const bool destinationMissing = file.destinationSeen && !*file.destinationSeen;
-    ForgetPagesOfOldCopy(file);
     return PartFile(file.destinationFolder, file.sourceFolder, file.destinationName, file.destinationPath,
                     destinationMissing, CopyPermissionsFrom(source.info.permissions));
 }
@@ -181,6 +166,34 @@ void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& 
         throw Error(FormatMessage("File %s changed while it was being copied", sourcePath));
 }
 
+// The length when opened: what is added since is left for the next run, since copying on after a file that
+// is still being written could never end. Every block but the last is whole, and a file whose length is a
+// multiple of the block ends with an empty one, each after its pump. False where the user stopped the run.
+bool CopyEveryBlock(RunContext& ctx, const FileToCopy& file, const SourceFile& source, const PartFile& copy,
+                    WriteBehind& writeBehind)
+{
+    platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
+    off_t copied = 0;
+    for (;;) {
+        ctx.View.PumpMessages();
+        const size_t wanted = static_cast<size_t>(std::min<off_t>(CopyBlockSize, source.info.size - copied));
+        const ssize_t got = blocks.Copy(copied, wanted);
+        if (got < 0 && blocks.failure() == platform::BlockCopy::Failure::Read)
+            throw Error(FormatMessage("Cannot read file %s", file.sourcePath));
+        if (got < 0)
+            throw Error(FormatMessage("Unable to write to %s", file.destinationPath));
+        if (ctx.StopRequested)
+            return false;
+        copied += got;
+        writeBehind.Copied(copied);
+        if (static_cast<size_t>(got) < wanted || wanted < CopyBlockSize)
+            break;
+    }
+    if (!blocks.Finish(copied))
+        throw Error(FormatMessage("Unable to write to %s", file.destinationPath));
+    return true;
+}
+
 } // namespace
 
 bool NeedsCopy(const FileToCopy& file)
@@ -200,35 +213,15 @@ bool NeedsCopy(const FileToCopy& file)
 
 void CopyByBlocks(RunContext& ctx, const FileToCopy& file)
 {
-    const std::string& sourcePath = file.sourcePath;
-    const std::string& destinationPath = file.destinationPath;
     ctx.View.SetPanelText(MethodPanel, "1 method");
-    if (sourcePath == destinationPath)
+    if (file.sourcePath == file.destinationPath)
         throw Error(ctx.Text[UiKey::Error1]);
     SourceFile source = OpenSourceToCopy(ctx, file);
     PartFile copy = StartCopy(file, source);
-    platform::BlockCopy blocks(source.file.get(), copy.fd(), source.info, CopyBlockSize);
-    // The length when opened: what is added since is left for the next run, since copying on after a file
-    // that is still being written could never end. Every block but the last is whole, and a file whose
-    // length is a multiple of the block ends with an empty one, each after its pump.
-    off_t copied = 0;
-    for (;;) {
-        ctx.View.PumpMessages();
-        const size_t wanted = static_cast<size_t>(std::min<off_t>(CopyBlockSize, source.info.size - copied));
-        const ssize_t got = blocks.Copy(copied, wanted);
-        if (got < 0 && blocks.failure() == platform::BlockCopy::Failure::Read)
-            throw Error(FormatMessage("Cannot read file %s", sourcePath));
-        if (got < 0)
-            throw Error(FormatMessage("Unable to write to %s", destinationPath));
-        if (ctx.StopRequested)
-            return; // abandoned: the part file goes with `copy`, the destination stays as it was
-        copied += got;
-        if (static_cast<size_t>(got) < wanted || wanted < CopyBlockSize)
-            break;
-    }
-    if (!blocks.Finish(copied))
-        throw Error(FormatMessage("Unable to write to %s", destinationPath));
-    RefuseChangedCopyOverPrevious(source, sourcePath, copy);
+    WriteBehind writeBehind(file, copy.fd());
+    if (!CopyEveryBlock(ctx, file, source, copy, writeBehind))
+        return; // abandoned: the part file goes with `copy`, the destination stays as it was
+    RefuseChangedCopyOverPrevious(source, file.sourcePath, copy);
     PutInPlace(ctx, file, copy, source, [&] { CopyStamp(source, copy); });
 }
 

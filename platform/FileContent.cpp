@@ -87,9 +87,14 @@ bool CopyWithKernel(int from, int to, off_t length)
     return true;
 }
 
-void ForgetCachedPages(int fd)
+void ForgetCachedPages(int fd, off_t from, off_t length)
 {
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::posix_fadvise(fd, from, length, POSIX_FADV_DONTNEED);
+}
+
+void StartWritingOut(int fd, off_t from, off_t length)
+{
+    ::sync_file_range(fd, from, length, SYNC_FILE_RANGE_WRITE);
 }
 
 bool ReadWholeAt(int fd, char* buffer, size_t size, off_t at)

@@ -28,8 +28,12 @@ bool KernelCopyRefused(int error);
 // where the source ends.
 bool CopyWithKernel(int from, int to, off_t length);
 
-// Hands the file's cached pages back to the kernel (the clean ones at once; dirty ones once written). A
-// hint: nothing of the file changes, and a file system that cannot do it simply keeps them.
-void ForgetCachedPages(int fd);
+// Hands the cached pages of the length bytes at from back to the kernel: the clean ones at once, dirty ones
+// once written. A hint: nothing of the file changes, and a file system that cannot do it simply keeps them.
+void ForgetCachedPages(int fd, off_t from, off_t length);
+
+// Starts writing the length bytes at from out to the disk and returns without waiting for them. A hint
+// as well: what cannot be written now is written later, as it would have been.
+void StartWritingOut(int fd, off_t from, off_t length);
 
 } // namespace platform

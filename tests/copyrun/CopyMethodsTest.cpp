@@ -129,14 +129,14 @@ TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
         SCOPED_TRACE(method.label);
         TempFolder dir;
         RunHarness run;
-        const std::string bytes = PatternBytes(3 * 262144 + 17, 4);
+        const std::string bytes = PatternBytes((5 << 20) + 17, 4);
         WriteWithTime(dir / "source.bin", bytes);
         // Run as root, a copy keeps its source's owner; chown itself drops set-user-ID, so it comes first.
         if (RunningAsRoot()) {
             ASSERT_EQ(::chown((dir / "source.bin").c_str(), 1234, 1235), 0);
         }
         ASSERT_EQ(::chmod((dir / "source.bin").c_str(), 04750), 0);
-        WriteWithTime(dir / "copy.bin", "an older and shorter copy", EarlierTime);
+        WriteWithTime(dir / "copy.bin", PatternBytes(3 << 20, 9), EarlierTime); // older and shorter
         // A link at the destination is replaced, never written through.
         WriteFileBytes(dir / "elsewhere.txt", "not part of the backup");
         ASSERT_EQ(::symlink((dir / "elsewhere.txt").c_str(), (dir / "linked.bin").c_str()), 0);
@@ -146,7 +146,7 @@ TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
         CopyByPaths(method.copy, run.ctx, dir / "source.bin", dir / "new.bin"); // made without a name first
 
         EXPECT_EQ(run.view.panels[3], method.label);
-        EXPECT_EQ(ReadFileBytes(dir / "copy.bin"), bytes);
+        EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == bytes);
         EXPECT_EQ(FileStamp(dir / "copy.bin"), FileStamp(dir / "source.bin"));
         EXPECT_EQ(PermissionsOf(dir / "copy.bin"), 0750u) << "set-user-ID must not reach the copy";
         for (const char* name : {"copy.bin", "new.bin"}) {
@@ -156,7 +156,7 @@ TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
             EXPECT_EQ(owned.st_uid, RunningAsRoot() ? 1234u : ::geteuid()) << name;
             EXPECT_EQ(owned.st_gid, RunningAsRoot() ? 1235u : ::getegid()) << name;
         }
-        EXPECT_EQ(ReadFileBytes(dir / "new.bin"), bytes);
+        EXPECT_TRUE(ReadFileBytes(dir / "new.bin") == bytes);
         struct stat linked {};
         ASSERT_EQ(::lstat((dir / "linked.bin").c_str(), &linked), 0);
         EXPECT_TRUE(S_ISREG(linked.st_mode));

@@ -338,10 +338,11 @@ TEST(RunBackup, EachKindOfDiskKeepsItsCopiesAndAnUnchangedReRunCopiesNothing)
         TempFolder dir;
         SourceTree tree(dir);
         tree.backup = disk / "backup";
+        WriteWithTime(tree.root + "/Sub/b.txt", PatternBytes(3 << 20), SourceTime + 10);
         RunHarness run;
         RunBackup(run.ctx, tree.root, tree.backup);
         EXPECT_EQ(run.lastRunFailed, 0);
-        EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(100000));
+        EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(3 << 20));
         EXPECT_EQ(ReadFileBytes(tree.CopyOf("a.txt")), "alpha");
         EXPECT_EQ(FileStamp(tree.CopyOf("a.txt")), FileStamp(tree.root + "/a.txt"));
         // Without unnamed files (FAT, exFAT) the first method still copies, by a part file that is gone after.
@@ -355,6 +356,15 @@ TEST(RunBackup, EachKindOfDiskKeepsItsCopiesAndAnUnchangedReRunCopiesNothing)
         EXPECT_TRUE(again.view.methodLabels.empty()) << again.view.methodLabels.size() << " files copied again";
         std::printf("%s: %zu files copied, then %zu at an unchanged run\n", LoopFileSystem::Name(kind).c_str(),
                     run.view.methodLabels.size(), again.view.methodLabels.size());
+
+        // A large copy replaced: the old one is held open until the new one has its name, and nothing of it
+        // stays beside the new one.
+        WriteWithTime(tree.root + "/Sub/b.txt", PatternBytes((5 << 20) + 17, 2), SourceTime + 20);
+        RunHarness changed;
+        RunBackup(changed.ctx, tree.root, tree.backup);
+        EXPECT_EQ(changed.lastRunFailed, 0);
+        EXPECT_TRUE(ReadFileBytes(tree.CopyOf("Sub/b.txt")) == PatternBytes((5 << 20) + 17, 2));
+        EXPECT_EQ(FilesBelow(tree.backup).size(), 2u);
     }
 }
 
