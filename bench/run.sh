@@ -468,11 +468,15 @@ for ((i = 1; i <= runs; i++)); do
     engine_lines[C$i]="$(engine C "$src" "$work/a/eq1")"
     rm -rf "$work/d/eq"; sync
     engine_lines[D$i]="$(engine D "$work/d/src" "$work/d/eq")"
-    for k in A B C D; do
+    # O: the same file changed, over the copy just made
+    touch -m -d "@$(( $(date +%s) + 10 * i ))" "$big"; sync
+    engine_lines[O$i]="$(engine O "$work/d/src" "$work/d/eq")"
+    for k in A B C D O; do
         gaps+=("$(field max_gap_ms "${engine_lines[$k$i]}") $k:$(field max_gap_at "${engine_lines[$k$i]}")")
     done
     note "engine run $i: A $(field seconds "${engine_lines[A$i]}") s, B $(field seconds "${engine_lines[B$i]}") s," \
-        "C $(field seconds "${engine_lines[C$i]}") s, D $(field seconds "${engine_lines[D$i]}") s"
+        "C $(field seconds "${engine_lines[C$i]}") s, D $(field seconds "${engine_lines[D$i]}") s," \
+        "O $(field seconds "${engine_lines[O$i]}") s"
 done
 engine_median() { # case name
     local values=() k
@@ -546,20 +550,22 @@ echo "floor: a listing of the source and two statx per file (floor_scan). cold: 
 echo "   by evict_pages before each tool's run. D calls/file: the calls of the whole one-file run."
 echo "S: the source holds $s_src blocks of 512 bytes. U: $most_file is the file written most."
 echo "E: largest interval between two ticks of a 10 ms probe timer over every run of the second table"
-echo "   (at ${gap_at#* }; scan:N = N files found, copy:N = gauge at file N)."
+echo "   (at ${gap_at#* }; scan:N = N files found, copy:N = gauge at file N; O: D over an old copy)."
 echo
 echo "Inside the process (dupliqa_bench: the main window's RunBackup, offscreen), medians of $runs runs"
 rule
 printf '%-2s %-34s %10s %10s %10s %12s\n' "" "Case" "seconds" "cpu user" "cpu sys" "max gap ms"
 rule
-for k in A B C D; do
+for k in A B C D O; do
+    label="$k"
     case "$k" in
         A) text="full, $a_files files" ;;
         B) text="unchanged re-run" ;;
         C) text="re-run, 1% touched" ;;
         D) text="one file of $big_mib MiB, warm" ;;
+        O) label=D; text="$big_mib MiB over an old copy, warm" ;;
     esac
-    printf '%-2s %-34s %10s %10s %10s %12s\n' "$k" "$text" "$(engine_median "$k" seconds)" \
+    printf '%-2s %-34s %10s %10s %10s %12s\n' "$label" "$text" "$(engine_median "$k" seconds)" \
         "$(engine_median "$k" cpu_user_s)" "$(engine_median "$k" cpu_sys_s)" "$(engine_median "$k" max_gap_ms)"
 done
 rule
