@@ -18,7 +18,7 @@
 // file takes the better part of a second.
 class WriteBehind {
 public:
-    static constexpr off_t Stretch = off_t{2} << 20;
+    static constexpr off_t Stretch = off_t{1} << 20;
 
     // copy is the open copy in the making of file. Let this go once the copy has taken its name.
     WriteBehind(const FileToCopy& file, int copy);
