@@ -10,12 +10,12 @@
 // old copy was: for a copy of gigabytes, seconds in which the window cannot answer. Written out a stretch
 // at a time as the copy goes, the copy leaves the rename next to nothing to do.
 //
-// The old copy's cached pages go back to the kernel a stretch ahead of the copy: they are of no more use,
-// and pages freed a moment ago are what the new copy's pages are then made of, where memory the machine
-// has to find anew costs a virtual machine several times the copy itself. The old copy stays whole on the
-// disk until the new one takes its name. It is held open until then, so that freeing its blocks falls to
-// the last close, which is made on a thread of its own: on a disk mounted with discard, freeing a large
-// file takes the better part of a second.
+// The old copy's cached pages go back to the kernel a stretch at a time, as the copy reaches it: they are of
+// no more use, and pages freed a moment ago are what the new copy's pages are then made of, where memory the
+// machine has to find anew costs a virtual machine several times the copy itself. The old copy stays whole
+// on the disk until the new one takes its name. It is held open until then, so that freeing its blocks
+// falls to the last close, which is made on a thread of its own: on a disk mounted with discard, freeing a
+// large file takes the better part of a second.
 class WriteBehind {
 public:
     static constexpr off_t Stretch = off_t{1} << 20;
