@@ -134,8 +134,20 @@ part_bytes() {
     echo "$bytes"
 }
 copy_begun() { (($(part_bytes) > 0)); }
+# The copy takes less than a second on a fast disk, less than opening the box from the tray takes. Until the
+# box has seen the copy grow, the program gets a tenth of the time (stopped and continued from here), so that
+# the box opens in the middle of the copy however fast the machine.
+slow_down() {
+    while kill -STOP "$1" 2>/dev/null; do
+        sleep 0.045
+        kill -CONT "$1" 2>/dev/null
+        sleep 0.005
+    done
+}
 e2e_start_program
 pid=$E2E_APP_PID
+slow_down "$pid" &
+slowing=$!
 e2e_wait_for 10 "the tray icon of the second start" e2e_tray_icon_window "$pid"
 read -r icon_x icon_y icon_w icon_h < <(e2e_geometry "$(e2e_tray_icon_window "$pid")")
 icon_cx=$((icon_x + icon_w / 2))
@@ -145,10 +157,14 @@ open_tray_menu
 e2e_click $((mx + mw / 2)) $((my + mh / 2))                  # information
 e2e_wait_for 10 "the about box \"Info\" during the copy" e2e_window_titled "$pid" "Info"
 open_at=$(part_bytes)
+((open_at > 0)) || e2e_fail "the copy was over before the about box opened: nothing to tell from"
 copy_goes_on() { (($(part_bytes) > open_at)); }
 e2e_wait_for 10 "the copy to grow past $open_at bytes while the about box is open" copy_goes_on
-e2e_window_titled "$pid" "Info" >/dev/null || e2e_fail "the about box closed by itself during the copy"
 e2e_log "copy: $open_at bytes as the about box opened, $(part_bytes) bytes while it stays open"
+kill "$slowing"
+wait "$slowing" 2>/dev/null || true
+kill -CONT "$pid"
+e2e_window_titled "$pid" "Info" >/dev/null || e2e_fail "the about box closed by itself during the copy"
 e2e_shot "about-box-during-copy" >/dev/null
 kill -TERM "$pid"
 e2e_expect_program_end 10
