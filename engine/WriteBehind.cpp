@@ -2,6 +2,7 @@
 
 #include "platform/BackgroundClose.h"
 #include "platform/FileContent.h"
+#include "platform/VirtualFileSystem.h"
 
 #include <utility>
 

@@ -1,7 +1,5 @@
 #include "platform/BackgroundClose.h"
 
-#include <linux/magic.h>
-#include <sys/vfs.h>
 #include <system_error>
 #include <thread>
 
@@ -16,12 +14,6 @@ void CloseInBackground(FileDescriptor file)
     } catch (const std::system_error&) {
         // No thread to be had: the file went with the work that was never started, closed here after all.
     }
-}
-
-bool IsServedThroughFuse(int fd)
-{
-    struct statfs info {};
-    return ::fstatfs(fd, &info) == 0 && static_cast<unsigned long>(info.f_type) == FUSE_SUPER_MAGIC;
 }
 
 } // namespace platform

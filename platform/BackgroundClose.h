@@ -9,9 +9,4 @@ namespace platform {
 // trims every one of them before the close returns, a good part of a second per gigabyte.
 void CloseInBackground(FileDescriptor file);
 
-// Whether the open file lies on a file system served by a program through FUSE (the exFAT and FAT drivers
-// among others). Such a program keeps a file that loses its name while it is open under a hidden name
-// beside it until it is closed.
-bool IsServedThroughFuse(int fd);
-
 } // namespace platform

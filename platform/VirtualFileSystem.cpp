@@ -23,16 +23,25 @@ constexpr std::array<unsigned long, 23> VirtualFileSystemMagics = {
     RDTGROUP_SUPER_MAGIC, BINDERFS_SUPER_MAGIC, RpcPipeFsMagic,
 };
 
+// The magic number of the file system the open file lies on; 0 where the kernel will not say.
+unsigned long FileSystemType(int fd)
+{
+    struct statfs info {};
+    return ::fstatfs(fd, &info) == 0 ? static_cast<unsigned long>(info.f_type) : 0;
+}
+
 } // namespace
 
 bool IsOnVirtualFileSystem(int folderDescriptor)
 {
-    struct statfs info {};
-    if (::fstatfs(folderDescriptor, &info) != 0)
-        return false;
-    const auto type = static_cast<unsigned long>(info.f_type);
+    const unsigned long type = FileSystemType(folderDescriptor);
     return std::find(VirtualFileSystemMagics.begin(), VirtualFileSystemMagics.end(), type)
         != VirtualFileSystemMagics.end();
+}
+
+bool IsServedThroughFuse(int fd)
+{
+    return FileSystemType(fd) == FUSE_SUPER_MAGIC;
 }
 
 bool VirtualFileSystemDevices::IsOnVirtualFileSystem(int fd, dev_t device)

@@ -11,6 +11,11 @@ namespace platform {
 // enters them nor reads them.
 bool IsOnVirtualFileSystem(int folderDescriptor);
 
+// Whether the open file lies on a file system served by a program through FUSE (the exFAT and FAT drivers
+// among others). Such a program keeps a file that loses its name while it is open under a hidden name
+// beside it until it is closed.
+bool IsServedThroughFuse(int fd);
+
 // The same answer for the open files of a run, asked of the kernel once per device. Kept for one run only: a
 // device number freed by an unmount may be given to another file system later.
 class VirtualFileSystemDevices {
