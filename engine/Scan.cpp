@@ -148,10 +148,11 @@ private:
     }
 
     // The run's own destination would otherwise be backed up into itself again at every run, and a virtual file
-    // system's files can block a read or never end it.
+    // system's files can block a read or never end it. A folder on its parent's mount is on the file system of
+    // a folder the scan has entered, which no virtual one is.
     bool IsNotToBeEntered(const Folder& folder) const
     {
-        return IsSameFolder(folder, m_excluded) || folder.IsOnVirtualFileSystem();
+        return IsSameFolder(folder, m_excluded) || (!folder.LiesOnItsParentsMount() && folder.IsOnVirtualFileSystem());
     }
 
     bool MustEnd() const { return m_ctx.StopRequested || m_ctx.TableOverflowed; }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -64,18 +65,24 @@ bool IsOneName(const std::string& name)
 enum class Openat2 { Unknown, Works, Missing };
 std::atomic<Openat2> openat2State{Openat2::Unknown};
 
-int OpenChildWithOpenat2(int folder, const char* name)
+int OpenChildWithOpenat2(int folder, const char* name, uint64_t resolve)
 {
     open_how how{};
     how.flags = FolderFlags;
-    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS | resolve;
     return static_cast<int>(::syscall(SYS_openat2, folder, name, &how, sizeof how));
 }
 
-int OpenChildDescriptor(int folder, const char* name)
+// onParentsMount tells whether the child was opened without crossing a mount point: it then lies on the
+// parent's file system, which a walk need not ask about again. Without openat2 nobody knows.
+int OpenChildDescriptor(int folder, const char* name, bool& onParentsMount)
 {
+    onParentsMount = false;
     if (openat2State.load(std::memory_order_relaxed) != Openat2::Missing) {
-        const int fd = OpenChildWithOpenat2(folder, name);
+        int fd = OpenChildWithOpenat2(folder, name, RESOLVE_NO_XDEV);
+        onParentsMount = fd >= 0;
+        if (fd < 0 && errno == EXDEV)
+            fd = OpenChildWithOpenat2(folder, name, 0);
         if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != E2BIG)) {
             openat2State.store(Openat2::Works, std::memory_order_relaxed);
             return fd;
@@ -171,9 +178,13 @@ Folder Folder::OpenChild(const std::string& name) const
 {
     if (!IsOneName(name))
         return Folder(-1, EINVAL);
-    const int fd = OpenChildDescriptor(descriptor(), name.c_str());
-    if (fd >= 0)
-        return Folder(fd, 0);
+    bool onParentsMount = false;
+    const int fd = OpenChildDescriptor(descriptor(), name.c_str(), onParentsMount);
+    if (fd >= 0) {
+        Folder child(fd, 0);
+        child.m_onParentsMount = onParentsMount;
+        return child;
+    }
     int error = errno;
     // O_NOFOLLOW with O_DIRECTORY calls a link "not a folder"; the reason for passing it over is that it is a link.
     if (error == ENOTDIR) {

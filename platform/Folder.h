@@ -85,6 +85,10 @@ public:
 
     bool IsOnVirtualFileSystem() const;
 
+    // Whether this folder was opened from its parent without crossing a mount point, and so lies on the
+    // parent's file system; false where that is not known.
+    bool LiesOnItsParentsMount() const { return m_onParentsMount; }
+
 private:
     Folder(int descriptor, int error) : m_descriptor(descriptor), m_error(error) {}
     friend class FolderListing;
@@ -92,6 +96,7 @@ private:
 
     FileDescriptor m_descriptor;
     int m_error = 0;
+    bool m_onParentsMount = false;
     mutable bool m_listed = false; // its descriptor stands past the start of its entries
     mutable dev_t m_device = 0;    // asked only once a device has refused unnamed files
     mutable bool m_deviceKnown = false;
