@@ -8,6 +8,7 @@
 #include "engine/Scan.h"
 #include "engine/TableFullText.h"
 
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <set>
@@ -241,6 +242,8 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
     // error): each file of it fails in every method and is logged, as a copy that cannot be made.
     const platform::Folder notOpen;
     const int32_t count = ctx.FileCount;
+    uint64_t folderNumber = 0;
+    int32_t firstOfFolder = 1;
     for (int32_t i = 1; i <= count; ++i) {
         ctx.View.SetGaugePosition(i);
         const std::string& source = ctx.Files[i];
@@ -251,6 +254,10 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
             EndForMissingDrive(ctx);
         UnreachableFolder failure;
         const platform::Folder* destinationFolder = folders.Prepare(destination, failure);
+        if (folders.FolderNumber() != folderNumber) {
+            folderNumber = folders.FolderNumber();
+            firstOfFolder = i;
+        }
         if (!destinationFolder && !failure.IsNoFolder())
             destinationFolder = &notOpen;
         const platform::Folder* sourceFolder = destinationFolder ? sources.FolderOf(source, failure) : nullptr;
@@ -266,6 +273,10 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         // as far as a file that is left alone cares: the check by path is for a file about to be written.
         if (needsCopy && !folders.RootFolderExists())
             EndForMissingDrive(ctx);
+        // Files of one destination folder come from one source folder.
+        if (file && needsCopy && folders.ListForLeftovers())
+            for (int32_t passed = firstOfFolder; passed < i; ++passed)
+                folders.RemoveLeftoverPartOf(*sourceFolder, NameOf(ctx.Files[passed]));
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;

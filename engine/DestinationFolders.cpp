@@ -32,11 +32,8 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
     const platform::Folder* folder = m_chain.Reach(names, true, failure);
-    if (folder && (folder != m_listedFolder || names != m_listedFolderNames)) {
-        ListLeftoverParts(*folder, m_chain.ReachedMadeFolder());
-        m_listedFolder = folder;
-        m_listedFolderNames = names;
-    }
+    if (folder && (folder != m_enteredFolder || names != m_enteredFolderNames))
+        Enter(folder, names, m_chain.ReachedMadeFolder());
     if (folder) {
         m_preparedFolder = folder;
         m_preparedFolderPart = FolderPartOf(destination);
@@ -47,12 +44,34 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
 void DestinationFolders::PrepareAgain()
 {
     m_chain = FolderChain({}, m_root);
-    m_listedFolder = nullptr;
+    m_enteredFolder = nullptr;
     m_preparedFolder = nullptr;
     m_rootFolderSeen = false;
     m_leftoverParts.clear();
     m_listedNames.clear();
 }
+
+void DestinationFolders::Enter(const platform::Folder* folder, const std::vector<std::string>& names,
+                               bool madeByThisRun)
+{
+    m_enteredFolder = folder;
+    m_enteredFolderNames = names;
+    ++m_folderNumber;
+    m_enteredMadeByThisRun = madeByThisRun;
+    m_listed = false;
+    m_leftoverParts.clear();
+    m_listedNames.clear();
+    m_placedNames.clear();
+}
+
+bool DestinationFolders::ListForLeftovers()
+{
+    if (m_listed || !m_enteredFolder)
+        return false;
+    ListOnce();
+    return !m_leftoverParts.empty();
+}
+
 
 bool DestinationFolders::RootFolderExists()
 {
@@ -64,13 +83,13 @@ bool DestinationFolders::RootFolderExists()
 
 void DestinationFolders::RemoveLeftoverPartOf(const platform::Folder& sourceFolder, const std::string& name)
 {
-    if (m_leftoverParts.empty() || !m_listedFolder)
+    if (m_leftoverParts.empty() || !m_enteredFolder)
         return;
     // Only the name a copy of this file would take is a leftover: any other may be the copy of a source.
     const auto leftover = m_leftoverParts.find(FreePartFileName(sourceFolder, name));
     if (leftover == m_leftoverParts.end())
         return;
-    m_listedFolder->Remove(*leftover);
+    m_enteredFolder->Remove(*leftover);
     m_leftoverParts.erase(leftover);
 }
 
@@ -87,15 +106,15 @@ platform::Folder DestinationFolders::OpenRoot() const
     return platform::Folder::OpenTop(m_root);
 }
 
-void DestinationFolders::ListLeftoverParts(const platform::Folder& folder, bool madeByThisRun)
+void DestinationFolders::ListOnce()
 {
-    m_leftoverParts.clear();
-    m_listedNames.clear();
-    m_placedNames.clear();
-    // A folder this run made held nothing, and this run's own part files never outlive their copies.
-    if (madeByThisRun)
+    if (m_listed)
         return;
-    platform::FolderListing listing(folder);
+    m_listed = true;
+    // A folder this run made held nothing, and this run's own part files never outlive their copies.
+    if (m_enteredMadeByThisRun)
+        return;
+    platform::FolderListing listing(*m_enteredFolder);
     while (const auto entry = listing.Next()) {
         m_listedNames.insert(entry->name);
         if (IsPartFileName(entry->name))
@@ -103,15 +122,31 @@ void DestinationFolders::ListLeftoverParts(const platform::Folder& folder, bool 
     }
 }
 
-bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name) const
+bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
 {
-    if (m_listedNames.contains(name))
+    const auto placed = m_placedNames.find(name);
+    if (placed == m_placedNames.end() || *placed == name || !m_enteredFolder)
         return false;
-    const auto placed = m_placedNames.find(platform::AsciiUpper(name));
-    return placed != m_placedNames.end() && placed->second != name;
+    ListOnce();
+    return !m_listedNames.contains(name);
 }
 
 void DestinationFolders::Placed(const std::string& name)
 {
-    m_placedNames.try_emplace(platform::AsciiUpper(name), name);
+    m_placedNames.insert(name);
+}
+
+size_t DestinationFolders::CaseBlindHash::operator()(const std::string& name) const
+{
+    size_t hash = 14695981039346656037ull;
+    for (const char c : name) {
+        hash ^= static_cast<unsigned char>(platform::AsciiUpper(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool DestinationFolders::CaseBlindEqual::operator()(const std::string& a, const std::string& b) const
+{
+    return platform::EqualIgnoringAsciiCase(a, b);
 }

@@ -3,8 +3,8 @@
 #include "engine/FolderChain.h"
 #include "platform/PathNames.h"
 
+#include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -22,9 +22,10 @@ std::string RootFolderPartOf(const std::string& destinationRoot);
 // is opened by its path, links followed as the profile names it; every folder below it is opened from
 // its parent without following a link, so a link planted in the backup never leads a copy elsewhere.
 //
-// A folder that existed before is listed once when the run comes to it, for the part files that a
-// killed run left there; so a file that needs no copy can lose its leftover without one more
-// system call for every file. A folder the run made itself holds none, and is not listed.
+// A part file is left behind only by a run killed while it copied a file into the folder, and that
+// file's copy is then still missing or older than its source: the next run copies it again. So a
+// folder is listed for leftovers only once a file of it is about to be copied, which an unchanged
+// folder never is; a folder the run made itself holds none, and is not listed at all.
 class DestinationFolders {
 public:
     explicit DestinationFolders(const std::string& destinationRoot);
@@ -42,6 +43,14 @@ public:
     // while the folder stays open, a drive that went makes the next copy into it fail, which prepares again.
     bool RootFolderExists();
 
+    // Changes whenever Prepare enters another folder: the files of the table from the one where it
+    // changed on are the prepared folder's.
+    uint64_t FolderNumber() const { return m_folderNumber; }
+
+    // Lists the prepared folder for leftover part files, before the first copy into it; true when this
+    // listing found some, which the files of the folder already passed may have too.
+    bool ListForLeftovers();
+
     // Removes the part file that a copy of a source in sourceFolder to the file called name in the
     // prepared folder would take, if the listing of that folder found one.
     void RemoveLeftoverPartOf(const platform::Folder& sourceFolder, const std::string& name);
@@ -50,25 +59,39 @@ public:
     // under another spelling: name is no entry of the folder's listing, nor a name placed there by this
     // run, but one placed there differs from it only in letter case. A stick that ignores letter case
     // (FAT, exFAT) finds "a.txt" under "A.txt"; its FUSE drivers even give the two spellings different
-    // inode numbers, so the file's identity alone cannot tell.
-    bool IsAnotherSpellingOfAPlacedName(const std::string& name) const;
+    // inode numbers, so the file's identity alone cannot tell. The folder is listed only for a name
+    // that one placed there differs from in letter case alone.
+    bool IsAnotherSpellingOfAPlacedName(const std::string& name);
 
     // Notes that a name of this run now has its copy in the prepared folder.
     void Placed(const std::string& name);
 
 private:
     platform::Folder OpenRoot() const;
-    void ListLeftoverParts(const platform::Folder& folder, bool madeByThisRun);
+    void Enter(const platform::Folder* folder, const std::vector<std::string>& names, bool madeByThisRun);
+    void ListOnce();
+
+    // Names that differ in ASCII letter case alone are one here.
+    struct CaseBlindHash {
+        size_t operator()(const std::string& name) const;
+    };
+    struct CaseBlindEqual {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
 
     std::string m_root;
     std::string m_rootFolderPart;
     FolderChain m_chain;
-    const platform::Folder* m_listedFolder = nullptr;
     bool m_rootFolderSeen = false; // since the prepared folder was reached
     const platform::Folder* m_preparedFolder = nullptr; // by the last Prepare, for files in m_preparedFolderPart
     std::string m_preparedFolderPart;
-    std::vector<std::string> m_listedFolderNames;
+    // The folder entered last, as the chain holds it and by its names below the root, and what is known of it.
+    const platform::Folder* m_enteredFolder = nullptr;
+    std::vector<std::string> m_enteredFolderNames;
+    uint64_t m_folderNumber = 0;
+    bool m_enteredMadeByThisRun = false;
+    bool m_listed = false;
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
-    std::unordered_set<std::string> m_listedNames;   // every name in it when the run came to it
-    std::unordered_map<std::string, std::string> m_placedNames; // upper-cased to as placed by this run
+    std::unordered_set<std::string> m_listedNames;   // every name in it when it was listed
+    std::unordered_set<std::string, CaseBlindHash, CaseBlindEqual> m_placedNames; // as placed by this run
 };

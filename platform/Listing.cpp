@@ -42,14 +42,14 @@ void ForEachNonFolder(const std::string& folder, Accept accept)
 std::string AsciiUpper(std::string text)
 {
     for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = AsciiUpper(c);
     return text;
 }
 
 bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
 std::vector<std::string> FindFilesBySuffix(const std::string& folder, const std::string& suffix)

@@ -22,6 +22,10 @@ std::optional<std::string> FindFileCaseBlind(const std::string& folder, const st
 std::vector<std::string> VisibleSubfolders(const std::string& folder);
 
 // ASCII-only upper-casing: a to z become A to Z, every other byte stays.
+inline char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 std::string AsciiUpper(std::string text);
 
 bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);

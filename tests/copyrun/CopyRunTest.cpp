@@ -227,11 +227,16 @@ TEST(RunBackup, PartFilesLeftByAKilledRunAreRemoved)
 {
     TempFolder dir;
     SourceTree tree(dir);
+    // Up to date beside the files copied again: in listing order, some come before the first copy, some after.
+    const std::vector<std::string> upToDate = {"d1", "d2", "d3", "d4", "d5", "d6"};
+    for (const std::string& name : upToDate)
+        WriteWithTime(tree.root + "/Sub/" + name, name);
     RunHarness first;
     RunBackup(first.ctx, tree.root, tree.backup);
-    const FileIdentity a = IdentityOf(tree.CopyOf("a.txt"));
-    // One for a file that is up to date, one for a file that changed since, one for a file not copied yet.
-    WriteFileBytes(tree.CopyOf(PartFileNameFor("a.txt")), "half");
+    const FileIdentity d1 = IdentityOf(tree.CopyOf("Sub/d1"));
+    // One for each file that is up to date, one for a file that changed since, one for a file not copied yet.
+    for (const std::string& name : upToDate)
+        WriteFileBytes(tree.CopyOf("Sub/" + PartFileNameFor(name)), "half");
     WriteFileBytes(tree.CopyOf("Sub/" + PartFileNameFor("b.txt")), "half");
     WriteFileBytes(tree.root + "/Sub/b.txt", "changed");
     WriteFileBytes(tree.CopyOf("Sub/" + PartFileNameFor("c.txt")), "half");
@@ -240,9 +245,9 @@ TEST(RunBackup, PartFilesLeftByAKilledRunAreRemoved)
     RunHarness second;
     RunBackup(second.ctx, tree.root, tree.backup);
     EXPECT_EQ(second.lastRunFailed, 0);
-    EXPECT_TRUE(IdentityOf(tree.CopyOf("a.txt")) == a);
+    EXPECT_TRUE(IdentityOf(tree.CopyOf("Sub/d1")) == d1);
     EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), "changed");
-    EXPECT_EQ(FilesBelow(tree.backup).size(), 3u);
+    EXPECT_EQ(FilesBelow(tree.backup).size(), 3u + upToDate.size());
 }
 
 TEST(RunBackup, FilesDatedOutsideTheDosYearsAreCopiedOnceWithTheirWholeTime)
