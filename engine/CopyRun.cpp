@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory_resource>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -207,7 +208,9 @@ private:
     };
 
     RunContext& m_ctx;
-    std::unordered_map<FileKey, int32_t, FileKeyHash> m_claimed;
+    // One claim for each file copied or found in place, none given back before the run ends.
+    std::pmr::monotonic_buffer_resource m_claimStore;
+    std::pmr::unordered_map<FileKey, int32_t, FileKeyHash> m_claimed{&m_claimStore};
 };
 
 // The source tree's folders, walked down from its open top: the file's path below the top names them.
@@ -244,10 +247,11 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
     const int32_t count = ctx.FileCount;
     uint64_t folderNumber = 0;
     int32_t firstOfFolder = 1;
+    std::string destination; // one buffer for every file's
     for (int32_t i = 1; i <= count; ++i) {
         ctx.View.SetGaugePosition(i);
         const std::string& source = ctx.Files[i];
-        const std::string destination = MapToDestination(source, destinationRoot);
+        MapToDestination(source, destinationRoot, destination);
         // An unmounted disk is a missing drive too; asked before any folder is made, since its folders would
         // go to the system disk under the mount point.
         if (mount.Lost())
@@ -365,8 +369,14 @@ void RunBackup(RunContext& ctx, const std::string& source, const std::string& de
 
 std::string MapToDestination(const std::string& sourcePath, const std::string& destinationRoot)
 {
+    std::string destination;
+    MapToDestination(sourcePath, destinationRoot, destination);
+    return destination;
+}
+
+void MapToDestination(const std::string& sourcePath, const std::string& destinationRoot, std::string& destination)
+{
     // A Windows path drops its drive; any other path keeps its whole length below the root.
-    if (HasDriveDesignator(sourcePath))
-        return destinationRoot + sourcePath.substr(2);
-    return destinationRoot + sourcePath;
+    const size_t drive = HasDriveDesignator(sourcePath) ? 2 : 0;
+    destination.assign(destinationRoot).append(sourcePath, drive);
 }

@@ -11,3 +11,5 @@ void RunBackup(RunContext& ctx, const std::string& source, const std::string& de
 
 // The destination path of a source path below destinationRoot.
 std::string MapToDestination(const std::string& sourcePath, const std::string& destinationRoot);
+// The same into destination, whose storage is kept for the next file.
+void MapToDestination(const std::string& sourcePath, const std::string& destinationRoot, std::string& destination);

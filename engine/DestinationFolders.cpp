@@ -125,7 +125,7 @@ void DestinationFolders::ListOnce()
 bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
 {
     const auto placed = m_placedNames.find(name);
-    if (placed == m_placedNames.end() || *placed == name || !m_enteredFolder)
+    if (placed == m_placedNames.end() || std::string_view(*placed) == name || !m_enteredFolder)
         return false;
     ListOnce();
     return !m_listedNames.contains(name);
@@ -133,10 +133,10 @@ bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
 
 void DestinationFolders::Placed(const std::string& name)
 {
-    m_placedNames.insert(name);
+    m_placedNames.emplace(std::string_view(name));
 }
 
-size_t DestinationFolders::CaseBlindHash::operator()(const std::string& name) const
+size_t DestinationFolders::CaseBlindHash::operator()(std::string_view name) const
 {
     size_t hash = 14695981039346656037ull;
     for (const char c : name) {
@@ -146,7 +146,7 @@ size_t DestinationFolders::CaseBlindHash::operator()(const std::string& name) co
     return hash;
 }
 
-bool DestinationFolders::CaseBlindEqual::operator()(const std::string& a, const std::string& b) const
+bool DestinationFolders::CaseBlindEqual::operator()(std::string_view a, std::string_view b) const
 {
     return platform::EqualIgnoringAsciiCase(a, b);
 }

@@ -4,7 +4,9 @@
 #include "platform/PathNames.h"
 
 #include <cstdint>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -73,10 +75,12 @@ private:
 
     // Names that differ in ASCII letter case alone are one here.
     struct CaseBlindHash {
-        size_t operator()(const std::string& name) const;
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
     };
     struct CaseBlindEqual {
-        bool operator()(const std::string& a, const std::string& b) const;
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
     };
 
     std::string m_root;
@@ -93,5 +97,7 @@ private:
     bool m_listed = false;
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
     std::unordered_set<std::string> m_listedNames;   // every name in it when it was listed
-    std::unordered_set<std::string, CaseBlindHash, CaseBlindEqual> m_placedNames; // as placed by this run
+    // As placed by this run; forgotten at each folder, and their room used again for the next one's.
+    std::pmr::unsynchronized_pool_resource m_placedNameStore;
+    std::pmr::unordered_set<std::pmr::string, CaseBlindHash, CaseBlindEqual> m_placedNames{&m_placedNameStore};
 };

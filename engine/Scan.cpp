@@ -171,7 +171,9 @@ private:
         }
         const int32_t number = m_ctx.FileCount + 1;
         std::string& path = m_ctx.Files[number];
-        path.assign(base).append(name);
+        const size_t nameLength = std::strlen(name);
+        path.reserve(base.size() + nameLength);
+        path.assign(base).append(name, nameLength);
         m_ctx.FileCount = number;
         m_ctx.View.SetPanelText(PathPanel, path);
         m_ctx.View.PumpMessages();

@@ -46,7 +46,7 @@ std::string AsciiUpper(std::string text)
     return text;
 }
 
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });

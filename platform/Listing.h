@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -28,6 +29,6 @@ inline char AsciiUpper(char c)
 }
 std::string AsciiUpper(std::string text);
 
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 } // namespace platform
