@@ -7,6 +7,7 @@
 #include "engine/FolderChain.h"
 #include "engine/Scan.h"
 #include "engine/TableFullText.h"
+#include "platform/LargePages.h"
 
 #include <cstdint>
 #include <exception>
@@ -209,7 +210,7 @@ private:
 
     RunContext& m_ctx;
     // One claim for each file copied or found in place, none given back before the run ends.
-    std::pmr::monotonic_buffer_resource m_claimStore;
+    std::pmr::monotonic_buffer_resource m_claimStore{size_t{2} << 20, &platform::LargePageMemory()};
     std::pmr::unordered_map<FileKey, int32_t, FileKeyHash> m_claimed{&m_claimStore};
 };
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/LargePages.h"
+
 #include <cstdint>
+#include <memory_resource>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,6 +49,6 @@ private:
             throw std::out_of_range("file number outside the table");
         return n;
     }
-    std::vector<std::string> m_entries;
+    std::vector<std::string, std::pmr::polymorphic_allocator<std::string>> m_entries{&platform::LargePageMemory()};
     int32_t m_capacity = FileTableSize;
 };
