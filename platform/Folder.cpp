@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -314,6 +315,33 @@ struct KernelEntry {
     char name[1];
 };
 
+// A run lists folders by the thousand, one after another: each listing's buffer is kept for the next rather than
+// given back to the allocator, which would merge its free lists again for every folder. Listings may nest, so a
+// few are kept.
+class ListingBuffers {
+public:
+    std::unique_ptr<char[]> Take()
+    {
+        if (m_kept.empty())
+            return std::make_unique_for_overwrite<char[]>(ListingBufferSize);
+        std::unique_ptr<char[]> buffer = std::move(m_kept.back());
+        m_kept.pop_back();
+        return buffer;
+    }
+
+    void GiveBack(std::unique_ptr<char[]> buffer)
+    {
+        if (m_kept.size() < Kept)
+            m_kept.push_back(std::move(buffer));
+    }
+
+private:
+    static constexpr size_t Kept = 4;
+    std::vector<std::unique_ptr<char[]>> m_kept;
+};
+
+thread_local ListingBuffers listingBuffers;
+
 EntryKind KindOfListedType(unsigned char type)
 {
     switch (type) {
@@ -344,7 +372,13 @@ FolderListing::FolderListing(const Folder& folder) : m_folder(folder)
         return;
     }
     folder.m_listed = true;
-    m_buffer = std::make_unique_for_overwrite<char[]>(ListingBufferSize);
+    m_buffer = listingBuffers.Take();
+}
+
+FolderListing::~FolderListing()
+{
+    if (m_buffer)
+        listingBuffers.GiveBack(std::move(m_buffer));
 }
 
 bool FolderListing::Fill()

@@ -113,6 +113,9 @@ public:
     };
 
     explicit FolderListing(const Folder& folder);
+    ~FolderListing();
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
 
     // The next entry; nothing at the end, or where the listing broke off (error() says why then).
     std::optional<Entry> Next();
