@@ -8,6 +8,9 @@ namespace {
 
 constexpr int FirstDosYear = 1980;
 constexpr int LastDosYear = 2107;
+// Clock times whose local date lies in the stamp's years whatever the time zone: a day in from either end.
+constexpr std::time_t SurelyStampedFrom = 315705600; // 1980-01-03 00:00 UTC
+constexpr std::time_t SurelyStampedUntil = 4354646400; // 2107-12-30 00:00 UTC
 
 int32_t StampOfStat(const struct stat& info)
 {
@@ -95,6 +98,12 @@ bool SameStampOrTime(const struct timespec& a, const struct timespec& b)
 {
     // The same second gives the same stamp, or the same whole seconds: no need for two local times.
     if (a.tv_sec == b.tv_sec)
+        return true;
+    // Nor for the two seconds of one even second: the offset to local time is whole minutes and changes on a
+    // whole minute, so they are the two seconds of one local even second too. A copy stamped by this program
+    // has the even second of its source.
+    const bool surelyStamped = a.tv_sec >= SurelyStampedFrom && a.tv_sec < SurelyStampedUntil;
+    if (surelyStamped && a.tv_sec / 2 == b.tv_sec / 2)
         return true;
     const int32_t stampA = StampFromTime(a.tv_sec);
     const int32_t stampB = StampFromTime(b.tv_sec);

@@ -237,6 +237,8 @@ TEST(NeedsCopy, CopiesWhatIsMissingOrHasAnotherStampEitherWay)
     EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "missing.txt"));
     WriteWithTime(dir / "same.txt", "other content, same stamp", SourceTime - 1);
     EXPECT_FALSE(NeedsCopyByPaths(dir / "source.txt", dir / "same.txt")) << "stamps have 2-second steps";
+    WriteWithTime(dir / "next.txt", "d", SourceTime + 1);
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "next.txt")) << "one second on is the next step";
     WriteWithTime(dir / "newer.txt", "d", SourceTime + 3600);
     EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "newer.txt"));
     WriteWithTime(dir / "older.txt", "d", EarlierTime);
