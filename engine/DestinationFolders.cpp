@@ -16,6 +16,17 @@ std::string RootFolderPartOf(const std::string& destinationRoot)
     return end == std::string::npos ? std::string() : destinationRoot.substr(0, end + 1);
 }
 
+namespace {
+
+// A set made anew: clear() would empty every bucket that the largest folder so far needed, at every folder after it.
+template <typename Set>
+void Empty(Set& set)
+{
+    set = Set(set.get_allocator());
+}
+
+} // namespace
+
 DestinationFolders::DestinationFolders(const std::string& destinationRoot)
     : m_root(destinationRoot), m_rootFolderPart(RootFolderPartOf(destinationRoot)), m_chain({}, destinationRoot)
 {
@@ -47,8 +58,6 @@ void DestinationFolders::PrepareAgain()
     m_enteredFolder = nullptr;
     m_preparedFolder = nullptr;
     m_rootFolderSeen = false;
-    m_leftoverParts.clear();
-    m_listedNames.clear();
 }
 
 void DestinationFolders::Enter(const platform::Folder* folder, const std::vector<std::string>& names,
@@ -59,9 +68,9 @@ void DestinationFolders::Enter(const platform::Folder* folder, const std::vector
     ++m_folderNumber;
     m_enteredMadeByThisRun = madeByThisRun;
     m_listed = false;
-    m_leftoverParts.clear();
-    m_listedNames.clear();
-    m_placedNames.clear();
+    Empty(m_leftoverParts);
+    Empty(m_listedNames);
+    Empty(m_placedNames);
 }
 
 bool DestinationFolders::ListForLeftovers()
@@ -71,7 +80,6 @@ bool DestinationFolders::ListForLeftovers()
     ListOnce();
     return !m_leftoverParts.empty();
 }
-
 
 bool DestinationFolders::RootFolderExists()
 {
