@@ -146,12 +146,7 @@ void DestinationFolders::Placed(const std::string& name)
 
 size_t DestinationFolders::CaseBlindHash::operator()(std::string_view name) const
 {
-    size_t hash = 14695981039346656037ull;
-    for (const char c : name) {
-        hash ^= static_cast<unsigned char>(platform::AsciiUpper(c));
-        hash *= 1099511628211ull;
-    }
-    return hash;
+    return platform::Fnv1aIgnoringAsciiCase(name);
 }
 
 bool DestinationFolders::CaseBlindEqual::operator()(std::string_view a, std::string_view b) const

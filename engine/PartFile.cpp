@@ -3,6 +3,7 @@
 #include "engine/DestinationFolders.h"
 #include "platform/DosStamp.h"
 #include "platform/Error.h"
+#include "platform/Listing.h"
 
 #include <cerrno>
 #include <climits>
@@ -17,16 +18,6 @@ constexpr const char* PartSuffix = ".dupliqa-part";
 constexpr size_t LongestName = NAME_MAX;
 constexpr int NamesToTry = 100;
 
-uint64_t Fnv1a(const std::string& bytes)
-{
-    uint64_t hash = 14695981039346656037ull;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
 } // namespace
 
 std::string PartFileNameFor(const std::string& name, int variant)
@@ -37,7 +28,7 @@ std::string PartFileNameFor(const std::string& name, int variant)
     // A name near the file system's limit leaves no room: keep its start and make it unique again
     // with a hash of the whole name, still the same in every run.
     char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(name)));
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(platform::Fnv1a(name)));
     const size_t room = LongestName - 1 - 1 - 16 - tail.size();
     return "." + name.substr(0, room) + "." + hash + tail;
 }

@@ -52,6 +52,31 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
                       [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
+namespace {
+
+template <typename Map>
+uint64_t Fnv1aOf(std::string_view bytes, Map map)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(map(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+} // namespace
+
+uint64_t Fnv1a(std::string_view bytes)
+{
+    return Fnv1aOf(bytes, [](char c) { return c; });
+}
+
+uint64_t Fnv1aIgnoringAsciiCase(std::string_view bytes)
+{
+    return Fnv1aOf(bytes, [](char c) { return AsciiUpper(c); });
+}
+
 std::vector<std::string> FindFilesBySuffix(const std::string& folder, const std::string& suffix)
 {
     std::vector<std::string> names;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,5 +31,10 @@ inline char AsciiUpper(char c)
 std::string AsciiUpper(std::string text);
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// FNV-1a of the bytes: the same value in every run and on every machine.
+uint64_t Fnv1a(std::string_view bytes);
+// The same with ASCII letter case ignored: names equal by EqualIgnoringAsciiCase hash alike.
+uint64_t Fnv1aIgnoringAsciiCase(std::string_view bytes);
 
 } // namespace platform
