@@ -36,6 +36,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -170,6 +171,7 @@ private:
     bool stillAt(int32_t n, const Profile& profile) const;
     void tellOfFailure(const std::string& profileName, RunStart start);
     void flushPanels();
+    qint64 viewClockMs();
     void hideToTray();
     void quitProgram();
     void closeOpenDialogs();
@@ -192,8 +194,10 @@ private:
     std::array<std::string, 4> m_pendingPanels;
     std::array<bool, 4> m_panelDirty{};
     int m_pendingGaugePosition = -1;
-    QElapsedTimer m_sinceLastPump;
-    QElapsedTimer m_sinceLastPaint;
+    // The times of the last pump and the last repaint on m_viewClock, long ago until the first.
+    QElapsedTimer m_viewClock;
+    qint64 m_lastPumpMs = std::numeric_limits<qint32>::min();
+    qint64 m_lastPaintMs = std::numeric_limits<qint32>::min();
     QTimer* m_trayWatch = nullptr;
     QAction* m_gaugeAction = nullptr;
 };

@@ -44,7 +44,7 @@ void TMain::flushPanels()
         Gauge1->setValue(m_pendingGaugePosition);
         m_pendingGaugePosition = -1;
     }
-    m_sinceLastPaint.start();
+    m_lastPaintMs = viewClockMs();
 }
 
 void TMain::ShowGauge(int maximum)
@@ -79,14 +79,23 @@ void TMain::SetRunButton(const std::string& caption, int image)
     m_runButtonImage = image;
 }
 
+qint64 TMain::viewClockMs()
+{
+    if (!m_viewClock.isValid())
+        m_viewClock.start();
+    return m_viewClock.elapsed();
+}
+
 void TMain::PumpMessages()
 {
-    if (!m_sinceLastPaint.isValid() || m_sinceLastPaint.elapsed() >= PaintIntervalMs)
+    // One look at the clock for both intervals: this is called for every file and every block of a run.
+    const qint64 now = viewClockMs();
+    if (now - m_lastPaintMs >= PaintIntervalMs)
         flushPanels();
-    if (m_sinceLastPump.isValid() && m_sinceLastPump.elapsed() < PumpIntervalMs)
+    if (now - m_lastPumpMs < PumpIntervalMs)
         return;
     QApplication::processEvents(QEventLoop::AllEvents);
-    m_sinceLastPump.start();
+    m_lastPumpMs = viewClockMs();
 }
 
 void TMain::ReportError(const std::string& message)

@@ -70,7 +70,7 @@ void DestinationFolders::Enter(const platform::Folder* folder, const std::vector
     m_listed = false;
     Empty(m_leftoverParts);
     Empty(m_listedNames);
-    Empty(m_placedNames);
+    m_placedNames.Clear();
 }
 
 bool DestinationFolders::ListForLeftovers()
@@ -132,8 +132,7 @@ void DestinationFolders::ListOnce()
 
 bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
 {
-    const auto placed = m_placedNames.find(name);
-    if (placed == m_placedNames.end() || std::string_view(*placed) == name || !m_enteredFolder)
+    if (!m_placedNames.HasOtherSpellingOf(name) || !m_enteredFolder)
         return false;
     ListOnce();
     return !m_listedNames.contains(name);
@@ -141,15 +140,5 @@ bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
 
 void DestinationFolders::Placed(const std::string& name)
 {
-    m_placedNames.emplace(std::string_view(name));
-}
-
-size_t DestinationFolders::CaseBlindHash::operator()(std::string_view name) const
-{
-    return platform::Fnv1aIgnoringAsciiCase(name);
-}
-
-bool DestinationFolders::CaseBlindEqual::operator()(std::string_view a, std::string_view b) const
-{
-    return platform::EqualIgnoringAsciiCase(a, b);
+    m_placedNames.Add(name);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "engine/FolderChain.h"
+#include "engine/PlacedNames.h"
 #include "platform/PathNames.h"
 
 #include <cstdint>
-#include <memory_resource>
 #include <string>
-#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -73,16 +72,6 @@ private:
     void Enter(const platform::Folder* folder, const std::vector<std::string>& names, bool madeByThisRun);
     void ListOnce();
 
-    // Names that differ in ASCII letter case alone are one here.
-    struct CaseBlindHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const;
-    };
-    struct CaseBlindEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-
     std::string m_root;
     std::string m_rootFolderPart;
     FolderChain m_chain;
@@ -97,7 +86,5 @@ private:
     bool m_listed = false;
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
     std::unordered_set<std::string> m_listedNames;   // every name in it when it was listed
-    // As placed by this run; forgotten at each folder, and their room used again for the next one's.
-    std::pmr::unsynchronized_pool_resource m_placedNameStore;
-    std::pmr::unordered_set<std::pmr::string, CaseBlindHash, CaseBlindEqual> m_placedNames{&m_placedNameStore};
+    PlacedNames m_placedNames; // by this run, in the entered folder
 };
