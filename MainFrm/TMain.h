@@ -30,7 +30,6 @@
 #include "profiles/ProfileListView.h"
 #include "widgets/MessageBoxes.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -171,7 +170,6 @@ private:
     bool stillAt(int32_t n, const Profile& profile) const;
     void tellOfFailure(const std::string& profileName, RunStart start);
     void flushPanels();
-    qint64 viewClockMs();
     void hideToTray();
     void quitProgram();
     void closeOpenDialogs();
@@ -194,10 +192,9 @@ private:
     std::array<std::string, 4> m_pendingPanels;
     std::array<bool, 4> m_panelDirty{};
     int m_pendingGaugePosition = -1;
-    // The times of the last pump and the last repaint on m_viewClock, long ago until the first.
-    QElapsedTimer m_viewClock;
-    qint64 m_lastPumpMs = std::numeric_limits<qint32>::min();
-    qint64 m_lastPaintMs = std::numeric_limits<qint32>::min();
+    // The times of the last pump and the last repaint on platform's coarse clock, long ago until the first.
+    int64_t m_lastPumpMs = std::numeric_limits<int32_t>::min();
+    int64_t m_lastPaintMs = std::numeric_limits<int32_t>::min();
     QTimer* m_trayWatch = nullptr;
     QAction* m_gaugeAction = nullptr;
 };

@@ -1,6 +1,7 @@
 // How a run shows itself in the main window: the status bar panels, the gauge, the run button,
 // and the events handled while it goes on.
 #include "MainFrm/TMain.h"
+#include "platform/CoarseClock.h"
 #include "widgets/WidgetText.h"
 
 #include <QAction>
@@ -14,12 +15,12 @@ namespace {
 
 // The window is repainted at most this often while a run sets the panels once per file: thirty times a
 // second, as often as a changing path can be taken in, and half the painting of sixty.
-constexpr qint64 PaintIntervalMs = 33;
+constexpr int64_t PaintIntervalMs = 33;
 // Pending events are handled at most this often, which keeps a click answered well within a
 // blink while a run over many small files does not spend its time asking for events: each look
 // costs the event loop a poll and a wake-up of its own, a dozen times the system calls of a file
 // that needs no copy.
-constexpr qint64 PumpIntervalMs = 10;
+constexpr int64_t PumpIntervalMs = 10;
 
 } // namespace
 
@@ -44,7 +45,7 @@ void TMain::flushPanels()
         Gauge1->setValue(m_pendingGaugePosition);
         m_pendingGaugePosition = -1;
     }
-    m_lastPaintMs = viewClockMs();
+    m_lastPaintMs = platform::CoarseMonotonicMs();
 }
 
 void TMain::ShowGauge(int maximum)
@@ -79,23 +80,17 @@ void TMain::SetRunButton(const std::string& caption, int image)
     m_runButtonImage = image;
 }
 
-qint64 TMain::viewClockMs()
-{
-    if (!m_viewClock.isValid())
-        m_viewClock.start();
-    return m_viewClock.elapsed();
-}
-
 void TMain::PumpMessages()
 {
-    // One look at the clock for both intervals: this is called for every file and every block of a run.
-    const qint64 now = viewClockMs();
+    // One look at the coarse clock for both intervals: this is called for every file and every block of a
+    // run, and a tick's step does not matter against them.
+    const int64_t now = platform::CoarseMonotonicMs();
     if (now - m_lastPaintMs >= PaintIntervalMs)
         flushPanels();
     if (now - m_lastPumpMs < PumpIntervalMs)
         return;
     QApplication::processEvents(QEventLoop::AllEvents);
-    m_lastPumpMs = viewClockMs();
+    m_lastPumpMs = platform::CoarseMonotonicMs();
 }
 
 void TMain::ReportError(const std::string& message)
