@@ -8,25 +8,16 @@ void PlacedNames::Clear()
 {
     m_count = 0;
     m_bytes.clear();
-    if (++m_generation != 0)
-        return;
-    // After four billion folders the old stamps could pass for new ones.
-    m_slots.assign(m_slots.size(), Slot{});
-    m_generation = 1;
+    ++m_generation;
 }
 
+// Each file of the table has a destination of its own, so a name is placed in a folder once and is not looked
+// for first; a second entry for it would do no harm, as no name is another spelling of itself.
 void PlacedNames::Add(std::string_view name)
 {
     if ((m_count + 1) * 2 > m_slots.size())
         Grow();
-    const uint64_t hash = platform::Fnv1aIgnoringAsciiCase(name);
-    size_t at = FirstSlotOf(hash);
-    while (m_slots[at].generation == m_generation) {
-        if (m_slots[at].caseBlindHash == hash && NameIn(m_slots[at]) == name)
-            return;
-        at = (at + 1) & (m_slots.size() - 1);
-    }
-    m_slots[at] = Slot{hash, m_generation, static_cast<uint32_t>(name.size()), m_bytes.size()};
+    Put(Slot{platform::Fnv1aIgnoringAsciiCase(name), m_generation, static_cast<uint32_t>(name.size()), m_bytes.size()});
     m_bytes.append(name);
     ++m_count;
 }
@@ -51,12 +42,15 @@ void PlacedNames::Grow()
 {
     std::vector<Slot> old(std::max<size_t>(m_slots.size() * 2, 64));
     old.swap(m_slots);
-    for (const Slot& slot : old) {
-        if (slot.generation != m_generation)
-            continue;
-        size_t at = FirstSlotOf(slot.caseBlindHash);
-        while (m_slots[at].generation == m_generation)
-            at = (at + 1) & (m_slots.size() - 1);
-        m_slots[at] = slot;
-    }
+    for (const Slot& slot : old)
+        if (slot.generation == m_generation)
+            Put(slot);
+}
+
+void PlacedNames::Put(const Slot& slot)
+{
+    size_t at = FirstSlotOf(slot.caseBlindHash);
+    while (m_slots[at].generation == m_generation)
+        at = (at + 1) & (m_slots.size() - 1);
+    m_slots[at] = slot;
 }

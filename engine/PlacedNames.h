@@ -19,7 +19,9 @@ public:
 private:
     struct Slot {
         uint64_t caseBlindHash = 0;
-        uint32_t generation = 0; // the slot is empty unless it is m_generation
+        // The slot is empty unless it is m_generation. One generation per folder entered, and a run enters a
+        // folder at most twice per file of its table: far from wrapping around.
+        uint32_t generation = 0;
         uint32_t length = 0;
         size_t offset = 0; // of the name in m_bytes
     };
@@ -27,6 +29,7 @@ private:
     size_t FirstSlotOf(uint64_t caseBlindHash) const { return caseBlindHash & (m_slots.size() - 1); }
     std::string_view NameIn(const Slot& slot) const { return std::string_view(m_bytes).substr(slot.offset, slot.length); }
     void Grow();
+    void Put(const Slot& slot);
 
     std::vector<Slot> m_slots;
     std::string m_bytes;
