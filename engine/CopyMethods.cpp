@@ -208,7 +208,7 @@ bool NeedsCopy(const FileToCopy& file)
         return true;
     if (source->IsSameFile(*destination))
         return false; // the destination is the source itself, under another spelling
-    return !platform::SameStampOrTime(source->modified, destination->modified);
+    return source->size != destination->size || !platform::SameStampOrTime(source->modified, destination->modified);
 }
 
 void CopyByBlocks(RunContext& ctx, const FileToCopy& file)

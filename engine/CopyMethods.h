@@ -24,9 +24,11 @@ struct FileToCopy {
     std::optional<platform::FileStatus>* destinationSeen;
 };
 
-// True when the destination is missing or its modification stamp differs from the source's, in
-// either direction. The source is looked at through a link; the destination never is, since a copy
-// only ever replaces what stands under its name.
+// True when the destination is missing, or its modification stamp differs from the source's in either
+// direction, or its length does. A copy of another length with the source's stamp is no copy of it: a
+// source appended to within the stamp's two seconds after it was copied, or a new copy whose bytes a
+// power cut lost after its name and time were written. The source is looked at through a link; the
+// destination never is, since a copy only ever replaces what stands under its name.
 bool NeedsCopy(const FileToCopy& file);
 
 // The three ways of copying one file, tried in this order by the run. Each fails by throwing and

@@ -230,13 +230,17 @@ TEST(PartFile, ALeftoverOfAKilledRunIsTakenOverNeverFollowed)
     EXPECT_EQ(ReadFileBytes(dir / (longName + "x")), "long");
 }
 
-TEST(NeedsCopy, CopiesWhatIsMissingOrHasAnotherStampEitherWay)
+TEST(NeedsCopy, CopiesWhatIsMissingOrHasAnotherStampEitherWayOrAnotherLength)
 {
     TempFolder dir;
     WriteWithTime(dir / "source.txt", "s");
     EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "missing.txt"));
-    WriteWithTime(dir / "same.txt", "other content, same stamp", SourceTime - 1);
+    WriteWithTime(dir / "same.txt", "o", SourceTime - 1);
     EXPECT_FALSE(NeedsCopyByPaths(dir / "source.txt", dir / "same.txt")) << "stamps have 2-second steps";
+    WriteWithTime(dir / "empty.txt", "", SourceTime);
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "empty.txt")) << "a copy that lost its bytes";
+    WriteWithTime(dir / "appended.txt", "s+", SourceTime - 1);
+    EXPECT_TRUE(NeedsCopyByPaths(dir / "appended.txt", dir / "source.txt")) << "appended within the stamp's step";
     WriteWithTime(dir / "next.txt", "d", SourceTime + 1);
     EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "next.txt")) << "one second on is the next step";
     WriteWithTime(dir / "newer.txt", "d", SourceTime + 3600);
