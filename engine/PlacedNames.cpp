@@ -17,7 +17,7 @@ void PlacedNames::Add(std::string_view name)
 {
     if ((m_count + 1) * 2 > m_slots.size())
         Grow();
-    Put(Slot{platform::Fnv1aIgnoringAsciiCase(name), m_generation, static_cast<uint32_t>(name.size()), m_bytes.size()});
+    Put(Slot{platform::HashIgnoringAsciiCase(name), m_generation, static_cast<uint32_t>(name.size()), m_bytes.size()});
     m_bytes.append(name);
     ++m_count;
 }
@@ -26,7 +26,7 @@ bool PlacedNames::HasOtherSpellingOf(std::string_view name) const
 {
     if (m_count == 0)
         return false;
-    const uint64_t hash = platform::Fnv1aIgnoringAsciiCase(name);
+    const uint64_t hash = platform::HashIgnoringAsciiCase(name);
     for (size_t at = FirstSlotOf(hash); m_slots[at].generation == m_generation; at = (at + 1) & (m_slots.size() - 1)) {
         const Slot& slot = m_slots[at];
         if (slot.caseBlindHash != hash)

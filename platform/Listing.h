@@ -34,7 +34,7 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // FNV-1a of the bytes: the same value in every run and on every machine.
 uint64_t Fnv1a(std::string_view bytes);
-// The same with ASCII letter case ignored: names equal by EqualIgnoringAsciiCase hash alike.
-uint64_t Fnv1aIgnoringAsciiCase(std::string_view bytes);
+// A hash for in-memory tables in which names equal by EqualIgnoringAsciiCase hash alike.
+uint64_t HashIgnoringAsciiCase(std::string_view bytes);
 
 } // namespace platform

@@ -109,6 +109,26 @@ TEST(Listing, MatchesNamesIgnoringAsciiCaseAndSkipsFolders)
     EXPECT_EQ(FindFileCaseBlind(dir.path(), "Error.log"), "eRRor.Log");
 }
 
+// Every length up to past two words, so each byte's place in a word and in the tail is tried with the letters'
+// bounds and the bytes that differ from them by the case bit only.
+TEST(Listing, NamesHashAlikeExactlyWhenEqualIgnoringAsciiCase)
+{
+    const std::string bytes = "aZ@`[{zA\x7f\xff\xc1\xe1m_~^";
+    for (size_t length = 0; length <= 19; ++length)
+        for (size_t start = 0; start < bytes.size(); ++start) {
+            std::string name;
+            for (size_t i = 0; i < length; ++i)
+                name += bytes[(start + i) % bytes.size()];
+            EXPECT_EQ(HashIgnoringAsciiCase(name), HashIgnoringAsciiCase(AsciiUpper(name))) << name;
+            for (size_t i = 0; i < length; ++i) {
+                std::string other = name;
+                other[i] = static_cast<char>(other[i] ^ 0x20);
+                EXPECT_EQ(HashIgnoringAsciiCase(name) == HashIgnoringAsciiCase(other), EqualIgnoringAsciiCase(name, other))
+                    << name << " against " << other;
+            }
+        }
+}
+
 TEST(StandardErrorText, AddsAFullStopOnlyAfterBytesAboveIt)
 {
     EXPECT_EQ(StandardErrorText("Unable to write to /x/Dupliqa.ini"), "Unable to write to /x/Dupliqa.ini.");
