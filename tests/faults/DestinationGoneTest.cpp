@@ -4,6 +4,7 @@
 
 #include "MainFrm/TMain.h"
 #include "engine/ErrorLog.h"
+#include "engine/WriteBehind.h"
 #include "TestSeams.h"
 
 #include <QListWidget>
@@ -243,7 +244,7 @@ TEST(DestinationDiskUnmounted, DuringTheBlockCopyOfALargeFileKeepsTheDisksCopies
     if (!disk.mounted())
         GTEST_SKIP() << "the machine refuses a bind mount here";
     MakeFolders(dir / "src/sub");
-    const std::string oldBig = PatternBytes(3 << 20, 1);
+    const std::string oldBig = PatternBytes(WriteBehind::Stretch, 1); // held open while its successor is made
     WriteWithTime(dir / "src/big.bin", oldBig, OldTime);
     WriteWithTime(dir / "src/sub/later.txt", "later, old", OldTime);
     RunHarness first;
@@ -285,7 +286,7 @@ TEST(DestinationDiskUnmounted, WhileTheBlockCopyFailsNoOtherMethodWritesUnderThe
     if (!disk.mounted())
         GTEST_SKIP() << "the machine refuses a bind mount here";
     MakeFolders(dir / "src");
-    const std::string oldBig = PatternBytes(3 << 20, 1);
+    const std::string oldBig = PatternBytes(WriteBehind::Stretch, 1); // held open while its successor is made
     WriteWithTime(dir / "src/big.bin", oldBig, OldTime);
     RunHarness first;
     first.Run(dir / "src", dir / "disk/Backup");

@@ -4,6 +4,7 @@
 
 #include "engine/CopyMethods.h"
 #include "engine/PartFile.h"
+#include "engine/WriteBehind.h"
 #include "platform/DosStamp.h"
 
 #include <gtest/gtest.h>
@@ -152,7 +153,8 @@ struct RealProgramWithLargeCopy {
     const std::string copies = dir / ("backup" + dir / "src/");
     const std::string copy = copies + "big.bin";
     const std::string part = copies + PartFileNameFor("big.bin");
-    const std::string previous = PatternBytes(1 << 20, 1);
+    // A stretch of the write-behind, so that the previous copy is held open and its pages handed back as the copy goes.
+    const std::string previous = PatternBytes(WriteBehind::Stretch, 1);
     ino_t previousInode = 0;
     // Large enough that the copy takes a good part of a second however fast the machine is.
     const size_t size = size_t { 256 } << 20;
