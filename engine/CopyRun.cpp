@@ -248,10 +248,11 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
     const int32_t count = ctx.FileCount;
     uint64_t folderNumber = 0;
     int32_t firstOfFolder = 1;
-    std::string destination; // one buffer for every file's
+    std::string source; // one buffer for every file's
+    std::string destination;
     for (int32_t i = 1; i <= count; ++i) {
         ctx.View.SetGaugePosition(i);
-        const std::string& source = ctx.Files[i];
+        source.assign(ctx.Files[i]);
         MapToDestination(source, destinationRoot, destination);
         // An unmounted disk is a missing drive too; asked before any folder is made, since its folders would
         // go to the system disk under the mount point.
@@ -281,7 +282,7 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         // Files of one destination folder come from one source folder.
         if (file && needsCopy && folders.ListForLeftovers())
             for (int32_t passed = firstOfFolder; passed < i; ++passed)
-                folders.RemoveLeftoverPartOf(*sourceFolder, NameOf(ctx.Files[passed]));
+                folders.RemoveLeftoverPartOf(*sourceFolder, NameOf(std::string(ctx.Files[passed])));
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;

@@ -161,8 +161,6 @@ private:
     {
         m_unlistable.push_back({folder, std::strerror(error)});
     }
-    // The path is built once, straight into the table entry, whose storage a previous run has often left large
-    // enough already.
     void AddFile(const std::string& base, const char* name)
     {
         if (m_ctx.FileCount >= m_ctx.Files.Capacity()) {
@@ -170,12 +168,9 @@ private:
             return;
         }
         const int32_t number = m_ctx.FileCount + 1;
-        std::string& path = m_ctx.Files[number];
-        const size_t nameLength = std::strlen(name);
-        path.reserve(base.size() + nameLength);
-        path.assign(base).append(name, nameLength);
+        m_path.assign(m_ctx.Files.Put(number, base, name));
         m_ctx.FileCount = number;
-        m_ctx.View.SetPanelText(PathPanel, path);
+        m_ctx.View.SetPanelText(PathPanel, m_path);
         m_ctx.View.PumpMessages();
     }
 
@@ -185,6 +180,7 @@ private:
     const std::optional<platform::FileStatus> m_excluded;
     std::vector<UnlistableFolder>& m_unlistable;
     ScannedFolders* m_kept;
+    std::string m_path; // the last file's, for the status bar
 };
 
 } // namespace

@@ -27,7 +27,7 @@ struct ScanRun {
     {
         std::vector<std::string> paths;
         for (int32_t n = 1; n <= fileCount; ++n)
-            paths.push_back(files[n]);
+            paths.emplace_back(files[n]);
         return paths;
     }
 };

@@ -302,6 +302,33 @@ TEST(Scan, StopsAtAFullTableAndSaysSo)
     EXPECT_TRUE(IsDepthFirst(paths, more));
 }
 
+TEST(FileTable, KeepsEveryPathAcrossItsBlocksAndIsRefilledFromTheStart)
+{
+    // Lengths that make entries end near and across the 2 MiB blocks, and one path longer than a block.
+    const auto pathOf = [](int32_t n, size_t step) { return std::string(n * step % 4099 + 1, char('a' + n % 26)); };
+    FileTable table;
+    std::vector<std::string> first;
+    for (int32_t n = 1; n <= 5000; ++n) {
+        first.push_back(n == 700 ? std::string(size_t{3} << 20, 'x') : pathOf(n, 7));
+        const std::string_view path = first.back();
+        const size_t folder = std::min<size_t>(n % 9, path.size());
+        ASSERT_EQ(table.Put(n, path.substr(0, folder), path.substr(folder)), path);
+    }
+    for (int32_t n = 1; n <= 5000; ++n)
+        ASSERT_EQ(table[n], first[n - 1]) << n;
+
+    // A later run puts longer paths from 1 again: they must not run into each other or into the stale ones.
+    std::vector<std::string> second;
+    for (int32_t n = 1; n <= 3000; ++n) {
+        second.push_back(pathOf(n, 13) + "/second");
+        table.Put(n, "", second.back());
+    }
+    for (int32_t n = 1; n <= 3000; ++n)
+        ASSERT_EQ(table[n], second[n - 1]) << n;
+    EXPECT_THROW(table.Put(3002, "", "gap"), std::logic_error);
+    EXPECT_THROW(table.Put(0, "", "zero"), std::out_of_range);
+}
+
 TEST(Scan, MaskSelectsFilesInEveryFolderAndRecurseFalseStaysInTheFolder)
 {
     TempFolder temp;

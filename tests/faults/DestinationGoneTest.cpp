@@ -35,7 +35,7 @@ std::vector<std::string> SourcesInRunOrder(const RunHarness& run)
 {
     std::vector<std::string> sources;
     for (int32_t i = 1; i <= run.fileCount; ++i)
-        sources.push_back(run.files[i]);
+        sources.emplace_back(run.files[i]);
     return sources;
 }
 

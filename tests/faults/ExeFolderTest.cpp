@@ -69,7 +69,7 @@ TEST_F(ExeFolderTest, FrozenInTheMiddleOfARunWithNoLogYetEndsTheRunWithOneErrorA
     EXPECT_EQ(run.view.methodLabels.size(), 2u + 3u) << "two files copied, the third failed, and the run ended";
     EXPECT_FALSE(Exists(dir / "exe/Error.log"));
     for (int n = 1; n <= SourceFiles; ++n) {
-        const std::string source = run.files[n];
+        const std::string source(run.files[n]);
         const int i = source.back() - '0';
         if (n <= 2) {
             EXPECT_EQ(ReadFileBytes(Copy(i)), "new " + std::to_string(i)) << "copied before the folder froze";
@@ -116,7 +116,7 @@ TEST_F(ExeFolderTest, FrozenInTheMiddleOfARunStillTakesLinesInTheLogThatIsThere)
     EXPECT_EQ(lines[0] + "\r\n", earlier);
     for (int n = 3; n <= SourceFiles; ++n)
         EXPECT_TRUE(lines[static_cast<size_t>(n - 2)].ends_with(
-            " " + FileFailureText(run.text, run.files[n], CopyOf(run.files[n]))))
+            " " + FileFailureText(run.text, std::string(run.files[n]), CopyOf(std::string(run.files[n])))))
             << lines[static_cast<size_t>(n - 2)];
     EXPECT_TRUE(PartFilesBelow(dir / "backup").empty());
     EXPECT_TRUE(run.Idle());
