@@ -100,7 +100,12 @@ uint64_t HashIgnoringAsciiCase(std::string_view bytes)
         std::memcpy(&word, bytes.data() + at, sizeof word);
         hash = MixedIn(hash, AsciiUpperOfWord(word));
     }
-    if (at < bytes.size()) {
+    // The last bytes of a longer name are taken as the word that ends it, overlapping the one before: one load
+    // where a byte-by-byte tail cost as much as the rest of a short name.
+    if (at < bytes.size() && bytes.size() >= sizeof word) {
+        std::memcpy(&word, bytes.data() + bytes.size() - sizeof word, sizeof word);
+        hash = MixedIn(hash, AsciiUpperOfWord(word));
+    } else if (at < bytes.size()) {
         word = 0;
         for (unsigned shift = 0; at < bytes.size(); ++at, shift += 8)
             word |= uint64_t{static_cast<unsigned char>(bytes[at])} << shift;
