@@ -38,6 +38,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class QAction;
 class QGroupBox;
@@ -129,7 +130,7 @@ public:
     std::optional<std::string> SelectedCaption() const override;
 
     // --- RunView ----------------------------------------------------------------------------
-    void SetPanelText(int panel, const std::string& text) override;
+    void SetPanelText(int panel, std::string_view text) override;
     void ShowGauge(int maximum) override;
     void SetGaugePosition(int position) override;
     void HideGauge() override;

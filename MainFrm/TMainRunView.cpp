@@ -24,7 +24,7 @@ constexpr int64_t PumpIntervalMs = 10;
 
 } // namespace
 
-void TMain::SetPanelText(int panel, const std::string& text)
+void TMain::SetPanelText(int panel, std::string_view text)
 {
     if (panel < 0 || panel >= static_cast<int>(StatusBar1.size()))
         return;

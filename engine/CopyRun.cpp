@@ -282,7 +282,7 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         // Files of one destination folder come from one source folder.
         if (file && needsCopy && folders.ListForLeftovers())
             for (int32_t passed = firstOfFolder; passed < i; ++passed)
-                folders.RemoveLeftoverPartOf(*sourceFolder, NameOf(std::string(ctx.Files[passed])));
+                folders.RemoveLeftoverPartOf(*sourceFolder, NameOf(ctx.Files[passed]));
         ctx.View.SetPanelText(PathPanel, source);
         if (ctx.StopRequested)
             break;

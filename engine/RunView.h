@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The status bar's panels.
 inline constexpr int CountPanel = 0;   // how many profiles there are
@@ -16,7 +17,7 @@ inline constexpr int StopImage = 4;
 class RunView {
 public:
     virtual ~RunView() = default;
-    virtual void SetPanelText(int panel, const std::string& text) = 0; // status bar panels 0 to 3
+    virtual void SetPanelText(int panel, std::string_view text) = 0; // status bar panels 0 to 3
     virtual void ShowGauge(int maximum) = 0;                           // GroupBox1 shown, Gauge1 at 0
     virtual void SetGaugePosition(int position) = 0;
     virtual void HideGauge() = 0;

@@ -168,9 +168,9 @@ private:
             return;
         }
         const int32_t number = m_ctx.FileCount + 1;
-        m_path.assign(m_ctx.Files.Put(number, base, name));
+        const std::string_view path = m_ctx.Files.Put(number, base, name);
         m_ctx.FileCount = number;
-        m_ctx.View.SetPanelText(PathPanel, m_path);
+        m_ctx.View.SetPanelText(PathPanel, path);
         m_ctx.View.PumpMessages();
     }
 
@@ -180,7 +180,6 @@ private:
     const std::optional<platform::FileStatus> m_excluded;
     std::vector<UnlistableFolder>& m_unlistable;
     ScannedFolders* m_kept;
-    std::string m_path; // the last file's, for the status bar
 };
 
 } // namespace

@@ -22,24 +22,24 @@ std::vector<std::string> NamesOf(std::string_view path)
 namespace {
 
 // memrchr looks at many bytes at once, where rfind looks at one: the two below run for every file of a run.
-size_t LastSlashOf(const std::string& path)
+size_t LastSlashOf(std::string_view path)
 {
     const void* slash = ::memrchr(path.data(), '/', path.size());
-    return slash ? static_cast<size_t>(static_cast<const char*>(slash) - path.data()) : std::string::npos;
+    return slash ? static_cast<size_t>(static_cast<const char*>(slash) - path.data()) : std::string_view::npos;
 }
 
 } // namespace
 
-std::string FolderPartOf(const std::string& path)
+std::string FolderPartOf(std::string_view path)
 {
     const auto slash = LastSlashOf(path);
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
 }
 
-std::string NameOf(const std::string& path)
+std::string NameOf(std::string_view path)
 {
     const auto slash = LastSlashOf(path);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 bool LiesIn(const std::string& path, const std::string& folderPart)

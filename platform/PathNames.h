@@ -11,10 +11,10 @@ namespace platform {
 std::vector<std::string> NamesOf(std::string_view path);
 
 // The folder part of a path: up to and including its last "/"; empty when it has none.
-std::string FolderPartOf(const std::string& path);
+std::string FolderPartOf(std::string_view path);
 
 // The name after the folder part.
-std::string NameOf(const std::string& path);
+std::string NameOf(std::string_view path);
 
 // Whether path names something straight in folderPart (a folder part, as above), not further below it.
 bool LiesIn(const std::string& path, const std::string& folderPart);

@@ -111,7 +111,7 @@ TEST(RunBackup, EveryFileComesFromTheFolderItWasFoundInWhenNotAllFoldersCanStayO
         if (run.view.gaugePosition != 1 || !swapped.empty())
             return;
         for (const int32_t number : {3, run.ctx.FileCount}) {
-            const std::string folder = FolderPartOf(std::string(run.ctx.Files[number]));
+            const std::string folder = FolderPartOf(run.ctx.Files[number]);
             std::filesystem::rename(folder, folder.substr(0, folder.size() - 1) + "-moved");
             std::filesystem::create_directory_symlink(dir / "secret", folder.substr(0, folder.size() - 1));
             swapped.emplace_back(run.ctx.Files[number]);
@@ -401,7 +401,7 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
         ASSERT_EQ(run.fileCount, 72);
         std::vector<std::string> spellings; // of the name in letter case, in the order of the run
         for (int32_t i = 1; i <= run.fileCount; ++i)
-            if (platform::EqualIgnoringAsciiCase(NameOf(std::string(run.files[i])), "a.txt"))
+            if (platform::EqualIgnoringAsciiCase(NameOf(run.files[i]), "a.txt"))
                 spellings.emplace_back(run.files[i]);
         ASSERT_EQ(spellings.size(), 2u);
         const std::string first = spellings[0];

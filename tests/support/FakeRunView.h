@@ -12,12 +12,12 @@
 // a click, a timer or another program could act in the middle of a run.
 class FakeRunView : public RunView {
 public:
-    void SetPanelText(int panel, const std::string& text) override
+    void SetPanelText(int panel, std::string_view text) override
     {
         panels.at(static_cast<size_t>(panel)) = text;
         panelTexts.emplace_back(panel, text);
         if (panel == MethodPanel && !text.empty())
-            methodLabels.push_back(text);
+            methodLabels.emplace_back(text);
     }
     void ShowGauge(int maximum) override
     {
