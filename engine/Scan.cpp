@@ -14,9 +14,10 @@ using platform::Folder;
 
 namespace {
 
+// A backslash is an ordinary character of a name here: a folder may end in one ("Drafts\").
 bool EndsInSeparator(const std::string& text)
 {
-    return !text.empty() && (text.back() == '/' || text.back() == '\\');
+    return !text.empty() && text.back() == '/';
 }
 
 std::string WithoutTrailingSeparators(std::string path)

@@ -147,7 +147,7 @@ TEST(RunBackup, ReplacesACopyWhoseStampDiffersEvenWhenItIsNewer)
     EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), PatternBytes(100000));
 }
 
-TEST(RunBackup, ARootEndingInASlashAndARootWithAColonWork)
+TEST(RunBackup, ARootEndingInASlashAndRootsWithAColonOrABackslashWork)
 {
     TempFolder dir;
     SourceTree tree(dir);
@@ -162,6 +162,14 @@ TEST(RunBackup, ARootEndingInASlashAndARootWithAColonWork)
     RunBackup(colon.ctx, tree.root, dir / "Backup 10:30");
     EXPECT_EQ(colon.lastRunFailed, 0);
     EXPECT_EQ(ReadFileBytes(dir / ("Backup 10:30" + tree.root + "/a.txt")), "alpha");
+
+    // A backslash ends a name like any other character: no folder ends at it.
+    std::filesystem::rename(tree.root, dir / "src\\");
+    RunHarness backslash;
+    RunBackup(backslash.ctx, dir / "src\\", dir / "bk\\");
+    EXPECT_EQ(backslash.lastRunFailed, 0);
+    EXPECT_EQ(FilesBelow(dir / "bk\\"), (std::vector<std::string>{(dir / "src\\/Sub/b.txt").substr(1),
+                                                                   (dir / "src\\/a.txt").substr(1)}));
 }
 
 TEST(RunBackup, AReadOnlySourceIsCopiedByTheBlockCopy)
