@@ -43,12 +43,15 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
     const platform::Folder* folder = m_chain.Reach(names, true, failure);
-    if (folder && (folder != m_enteredFolder || names != m_enteredFolderNames))
-        Enter(folder, names, m_chain.ReachedMadeFolder());
-    if (folder) {
-        m_preparedFolder = folder;
-        m_preparedFolderPart = FolderPartOf(destination);
+    if (!folder) {
+        // The chain closed levels on its way, the entered folder perhaps among them.
+        m_enteredFolder = nullptr;
+        return nullptr;
     }
+    if (folder != m_enteredFolder || names != m_enteredFolderNames)
+        Enter(folder, names, m_chain.ReachedMadeFolder());
+    m_preparedFolder = folder;
+    m_preparedFolderPart = FolderPartOf(destination);
     return folder;
 }
 

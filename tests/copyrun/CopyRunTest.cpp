@@ -257,6 +257,30 @@ TEST(RunBackup, PartFilesLeftByAKilledRunAreRemoved)
     EXPECT_TRUE(IdentityOf(tree.CopyOf("Sub/d1")) == d1);
     EXPECT_EQ(ReadFileBytes(tree.CopyOf("Sub/b.txt")), "changed");
     EXPECT_EQ(FilesBelow(tree.backup).size(), 3u + upToDate.size());
+
+    // A folder that cannot be made is no reason to look for leftovers in a folder beside it. Both ways
+    // round, since the folder of the file before comes first in one of them.
+    for (const auto& [before, beside] : {std::pair{"one", "two"}, std::pair{"two", "one"}}) {
+        TempFolder other;
+        const std::string src = other / "src";
+        const std::string copies = other / ("backup" + src + "/");
+        MakeFolders(src + "/" + before);
+        MakeFolders(src + "/" + beside + "/mid/deeper");
+        WriteFileBytes(src + "/" + before + "/f1", "f1");
+        WriteFileBytes(src + "/" + beside + "/mid/deeper/f2", "f2");
+        RunHarness made;
+        RunBackup(made.ctx, src, other / "backup");
+        std::filesystem::remove_all(copies + beside + "/mid/deeper");
+        const std::string planted = copies + beside + "/" + PartFileNameFor("f1");
+        WriteFileBytes(planted, "not a leftover of this folder");
+        ImmutableFlag locked(copies + beside + "/mid");
+        if (!locked.applied())
+            GTEST_SKIP() << ImmutableFlagRefused;
+        RunHarness refused;
+        RunBackup(refused.ctx, src, other / "backup");
+        EXPECT_EQ(refused.lastRunFailed, 1);
+        EXPECT_TRUE(Exists(planted)) << before;
+    }
 }
 
 TEST(RunBackup, FilesDatedOutsideTheDosYearsAreCopiedOnceWithTheirWholeTime)
