@@ -25,6 +25,30 @@ void Empty(Set& set)
     set = Set(set.get_allocator());
 }
 
+// Whether folder holds both names as entries of their own. A disk that ignores letter case holds one
+// entry for two names that differ in case alone, under either spelling.
+bool ListsBoth(const platform::Folder& folder, std::string_view one, std::string_view other)
+{
+    bool seenOne = false;
+    bool seenOther = false;
+    platform::FolderListing listing(folder);
+    while (const auto entry = listing.Next()) {
+        seenOne = seenOne || entry->name == one;
+        seenOther = seenOther || entry->name == other;
+        if (seenOne && seenOther)
+            return true;
+    }
+    return false;
+}
+
+std::string Joined(const std::vector<std::string>& names)
+{
+    std::string joined;
+    for (const std::string& name : names)
+        joined.append(name).push_back('/');
+    return joined;
+}
+
 } // namespace
 
 DestinationFolders::DestinationFolders(const std::string& destinationRoot)
@@ -43,13 +67,17 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
     const platform::Folder* folder = m_chain.Reach(names, true, failure);
+    if (folder && (folder != m_enteredFolder || names != m_enteredFolderNames)) {
+        if (IsRefusedAsAnotherSpelling(names, destination, failure))
+            folder = nullptr;
+        else
+            Enter(folder, names, m_chain.ReachedMadeFolder());
+    }
     if (!folder) {
         // The chain closed levels on its way, the entered folder perhaps among them.
         m_enteredFolder = nullptr;
         return nullptr;
     }
-    if (folder != m_enteredFolder || names != m_enteredFolderNames)
-        Enter(folder, names, m_chain.ReachedMadeFolder());
     m_preparedFolder = folder;
     m_preparedFolderPart = FolderPartOf(destination);
     return folder;
@@ -72,8 +100,46 @@ void DestinationFolders::Enter(const platform::Folder* folder, const std::vector
     m_enteredMadeByThisRun = madeByThisRun;
     m_listed = false;
     Empty(m_leftoverParts);
-    Empty(m_listedNames);
     m_placedNames.Clear();
+}
+
+// A folder this run entered under another spelling, on a disk that ignores letter case: the files of the two
+// would meet in one folder, where each would replace the other's of the same name. Its files are refused, and
+// at once for every one after the first.
+bool DestinationFolders::IsRefusedAsAnotherSpelling(const std::vector<std::string>& names,
+                                                    const std::string& destination, UnreachableFolder& failure)
+{
+    if (!names.empty() && names == m_refusedNames) {
+        failure = m_refusal;
+        return true;
+    }
+    const std::string spelling = Joined(names);
+    if (!WasEnteredUnderAnotherSpelling(names, spelling)) {
+        m_enteredSpellings.Add(spelling);
+        return false;
+    }
+    const std::string folder = FolderPartOf(destination);
+    m_refusal = {folder.substr(0, folder.size() - 1), "another folder of this backup already has this name here", EEXIST};
+    m_refusedNames = names;
+    failure = m_refusal;
+    return true;
+}
+
+// Two spellings of one folder part at the first level where they differ: the same folder where the level
+// above does not hold both. Every level above that one is on the way just reached.
+bool DestinationFolders::WasEnteredUnderAnotherSpelling(const std::vector<std::string>& names,
+                                                        const std::string& spelling) const
+{
+    const auto other = m_enteredSpellings.OtherSpellingOf(spelling);
+    if (!other)
+        return false;
+    const std::vector<std::string> otherNames = platform::NamesOf(*other);
+    size_t level = 0;
+    while (level < names.size() && level < otherNames.size() && names[level] == otherNames[level])
+        ++level;
+    if (level == names.size() || level == otherNames.size())
+        return false;
+    return !ListsBoth(m_chain.Opened(level), names[level], otherNames[level]);
 }
 
 bool DestinationFolders::ListForLeftovers()
@@ -126,19 +192,17 @@ void DestinationFolders::ListOnce()
     if (m_enteredMadeByThisRun)
         return;
     platform::FolderListing listing(*m_enteredFolder);
-    while (const auto entry = listing.Next()) {
-        m_listedNames.insert(entry->name);
+    while (const auto entry = listing.Next())
         if (IsPartFileName(entry->name))
             m_leftoverParts.insert(entry->name);
-    }
 }
 
+// Listed anew at each question: a listing from before the other spelling was placed can still show the
+// old copy of this name, which the placing replaced.
 bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
 {
-    if (!m_placedNames.HasOtherSpellingOf(name) || !m_enteredFolder)
-        return false;
-    ListOnce();
-    return !m_listedNames.contains(name);
+    const auto other = m_placedNames.OtherSpellingOf(name);
+    return other && m_enteredFolder && !ListsBoth(*m_enteredFolder, name, *other);
 }
 
 void DestinationFolders::Placed(const std::string& name)

@@ -32,7 +32,8 @@ public:
     explicit DestinationFolders(const std::string& destinationRoot);
 
     // The folder that destination lies in, made where it is missing; nullptr with the folder that
-    // cannot be reached and why, when a level cannot be made or is no folder (a link among them).
+    // cannot be reached and why, when a level cannot be made or is no folder (a link among them), or
+    // when it is a folder this run entered under another spelling, on a disk that ignores letter case.
     const platform::Folder* Prepare(const std::string& destination, UnreachableFolder& failure);
 
     // After a copy into the folder failed: it may have been removed since it was prepared, and is then
@@ -57,11 +58,11 @@ public:
     void RemoveLeftoverPartOf(const platform::Folder& sourceFolder, const std::string& name);
 
     // Whether a file found under name in the prepared folder is the copy of another name of this run
-    // under another spelling: name is no entry of the folder's listing, nor a name placed there by this
-    // run, but one placed there differs from it only in letter case. A stick that ignores letter case
-    // (FAT, exFAT) finds "a.txt" under "A.txt"; its FUSE drivers even give the two spellings different
-    // inode numbers, so the file's identity alone cannot tell. The folder is listed only for a name
-    // that one placed there differs from in letter case alone.
+    // under another spelling: a name placed there by this run differs from it only in letter case, and
+    // the folder, listed now, does not hold both as entries of their own. A stick that ignores letter
+    // case (FAT, exFAT) finds "a.txt" under "A.txt" and keeps one spelling of the two; its FUSE drivers
+    // even give the two spellings different inode numbers, so the file's identity alone cannot tell.
+    // The folder is listed only for a name that one placed there differs from in letter case alone.
     bool IsAnotherSpellingOfAPlacedName(const std::string& name);
 
     // Notes that a name of this run now has its copy in the prepared folder.
@@ -70,6 +71,9 @@ public:
 private:
     platform::Folder OpenRoot() const;
     void Enter(const platform::Folder* folder, const std::vector<std::string>& names, bool madeByThisRun);
+    bool IsRefusedAsAnotherSpelling(const std::vector<std::string>& names, const std::string& destination,
+                                    UnreachableFolder& failure);
+    bool WasEnteredUnderAnotherSpelling(const std::vector<std::string>& names, const std::string& spelling) const;
     void ListOnce();
 
     std::string m_root;
@@ -85,6 +89,8 @@ private:
     bool m_enteredMadeByThisRun = false;
     bool m_listed = false;
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
-    std::unordered_set<std::string> m_listedNames;   // every name in it when it was listed
     PlacedNames m_placedNames; // by this run, in the entered folder
+    PlacedNames m_enteredSpellings; // every folder entered by this run, by its names below the root
+    std::vector<std::string> m_refusedNames; // the last folder refused as another spelling of one entered, and why
+    UnreachableFolder m_refusal;
 };

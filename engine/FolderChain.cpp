@@ -23,7 +23,7 @@ std::vector<std::string> FolderNamesOf(const std::string& relativeFolder)
 
 bool UnreachableFolder::IsNoFolder() const
 {
-    return error == ELOOP || error == ENOTDIR;
+    return error == ELOOP || error == ENOTDIR || error == EEXIST;
 }
 
 std::string ReasonNotEntered(int error)

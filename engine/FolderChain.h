@@ -17,7 +17,8 @@ struct UnreachableFolder {
     int error = 0;
 
     // A link, a file or anything else stands where a folder belongs: nothing below it can be written or read
-    // without going somewhere the tree does not lead.
+    // without going somewhere the tree does not lead. So does another folder of the same tree, which a disk
+    // that ignores letter case finds under this one's name (EEXIST).
     bool IsNoFolder() const;
 };
 
@@ -35,6 +36,9 @@ public:
     const platform::Folder* Reach(const std::vector<std::string>& names, bool create, UnreachableFolder& failure);
 
     const platform::Folder& Top() const { return m_top; }
+
+    // The folder depth levels below the top on the way last reached: the top itself at depth 0.
+    const platform::Folder& Opened(size_t depth) const { return depth == 0 ? m_top : m_levels[depth - 1]; }
 
     // Whether the folder last reached was made by this chain, and so held nothing of an earlier run.
     bool ReachedMadeFolder() const { return m_madeFrom < m_levels.size(); }

@@ -22,10 +22,10 @@ void PlacedNames::Add(std::string_view name)
     ++m_count;
 }
 
-bool PlacedNames::HasOtherSpellingOf(std::string_view name) const
+std::optional<std::string_view> PlacedNames::OtherSpellingOf(std::string_view name) const
 {
     if (m_count == 0)
-        return false;
+        return std::nullopt;
     const uint64_t hash = platform::HashIgnoringAsciiCase(name);
     for (size_t at = FirstSlotOf(hash); m_slots[at].generation == m_generation; at = (at + 1) & (m_slots.size() - 1)) {
         const Slot& slot = m_slots[at];
@@ -33,9 +33,9 @@ bool PlacedNames::HasOtherSpellingOf(std::string_view name) const
             continue;
         const std::string_view placed = NameIn(slot);
         if (placed != name && platform::EqualIgnoringAsciiCase(placed, name))
-            return true;
+            return placed;
     }
-    return false;
+    return std::nullopt;
 }
 
 void PlacedNames::Grow()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +14,8 @@ class PlacedNames {
 public:
     void Clear();
     void Add(std::string_view name);
-    // Whether a name added differs from name in ASCII letter case alone.
-    bool HasOtherSpellingOf(std::string_view name) const;
+    // A name added that differs from name in ASCII letter case alone, if there is one.
+    std::optional<std::string_view> OtherSpellingOf(std::string_view name) const;
 
 private:
     struct Slot {

@@ -409,9 +409,12 @@ TEST(RunBackup, EachKindOfDiskKeepsItsCopiesAndAnUnchangedReRunCopiesNothing)
 TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFailureOnACaseBlindDisk)
 {
     TempFolder dir;
-    MakeFolders(dir / "src");
+    MakeFolders(dir / "src/Dir");
+    MakeFolders(dir / "src/dir");
     WriteFileBytes(dir / "src/A.txt", "upper");
-    WriteFileBytes(dir / "src/a.txt", "lower");
+    WriteFileBytes(dir / "src/a.txt", "lower, longer");
+    WriteFileBytes(dir / "src/Dir/x.txt", "one");
+    WriteFileBytes(dir / "src/dir/x.txt", "two, longer");
     // Enough other names in the folder that the names placed are kept past a growth of their table.
     for (int k = 0; k < 70; ++k)
         WriteFileBytes(dir / ("src/other" + std::to_string(k)), "x");
@@ -422,28 +425,50 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
         RunBackup(run.ctx, dir / "src", dir / "backup");
         EXPECT_EQ(run.lastRunFailed, 0);
         EXPECT_EQ(ReadFileBytes(copies + "A.txt"), "upper");
-        EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "lower");
+        EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "lower, longer");
+        EXPECT_EQ(ReadFileBytes(copies + "Dir/x.txt"), "one");
+        EXPECT_EQ(ReadFileBytes(copies + "dir/x.txt"), "two, longer");
     }
     LoopFileSystem disk(LoopFileSystem::Kind::ExFat);
     if (!disk.mounted())
         GTEST_SKIP() << disk.reason();
+    // Of each pair, the one the run comes to first keeps its copy; the other is a failure, a folder once.
+    const auto inRunOrder = [](const RunHarness& run, const std::string& name) {
+        std::vector<std::string> spellings;
+        for (int32_t i = 1; i <= run.fileCount; ++i)
+            if (platform::EqualIgnoringAsciiCase(NameOf(run.files[i]), name))
+                spellings.emplace_back(run.files[i]);
+        return spellings;
+    };
+    std::vector<std::string> names;
     for (int runs = 0; runs < 2; ++runs) {
         RunHarness run;
         RunBackup(run.ctx, dir / "src", disk / "backup");
-        ASSERT_EQ(run.fileCount, 72);
-        std::vector<std::string> spellings; // of the name in letter case, in the order of the run
-        for (int32_t i = 1; i <= run.fileCount; ++i)
-            if (platform::EqualIgnoringAsciiCase(NameOf(run.files[i]), "a.txt"))
-                spellings.emplace_back(run.files[i]);
-        ASSERT_EQ(spellings.size(), 2u);
-        const std::string first = spellings[0];
-        const std::string second = spellings[1];
+        ASSERT_EQ(run.fileCount, 74);
+        names = inRunOrder(run, "a.txt");
+        const std::vector<std::string> inFolders = inRunOrder(run, "x.txt");
+        ASSERT_EQ(names.size(), 2u);
+        ASSERT_EQ(inFolders.size(), 2u);
         EXPECT_EQ(run.lastRunFailed, 1);
         const auto lines = run.LogLines();
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_NE(lines[0].find(FileFailureText(run.text, second, disk / ("backup" + second)) + ": "),
-                  std::string::npos)
-            << lines[0];
-        EXPECT_EQ(ReadFileBytes(disk / ("backup" + first)), ReadFileBytes(first));
+        ASSERT_EQ(lines.size(), 2u);
+        const std::string log = lines[0] + "\n" + lines[1];
+        EXPECT_NE(log.find(FileFailureText(run.text, names[1], disk / ("backup" + names[1])) + ": "), std::string::npos)
+            << log;
+        const std::string refused = disk / ("backup" + FolderPartOf(inFolders[1]));
+        EXPECT_NE(log.find(refused.substr(0, refused.size() - 1) + ": another folder"), std::string::npos) << log;
+        EXPECT_EQ(ReadFileBytes(disk / ("backup" + names[0])), ReadFileBytes(names[0]));
+        EXPECT_EQ(ReadFileBytes(disk / ("backup" + inFolders[0])), ReadFileBytes(inFolders[0]));
     }
+    // An old copy under the second spelling is replaced by the first one's copy: a listing of the folder
+    // taken before that must not make the second spelling a name of its own.
+    const std::string fresh = disk / "fresh";
+    MakeFolders(fresh + FolderPartOf(names[1]));
+    WriteFileBytes(fresh + names[1], ReadFileBytes(names[1]));
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", fresh);
+    const auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE((lines[0] + lines[1]).find(FileFailureText(run.text, names[1], fresh + names[1])), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(fresh + names[0]), ReadFileBytes(names[0]));
 }
