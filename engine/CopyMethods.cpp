@@ -153,17 +153,30 @@ bool OnlyGrewSinceOpened(const SourceFile& source, const FileStatus& now, const 
     return now.size > source.info.size && CopyIsLeadOfSource(source, copy);
 }
 
+// A kept copy of a source written to while it was read must not pass for current. The stamp the source had
+// when opened shows it older, unless the change left the source within that stamp's 2 seconds (a rewrite
+// in place): one stamp earlier then, or the mix would stay until the file changes again.
+void MarkAsOlderThanSource(SourceFile& source, const std::optional<FileStatus>& now)
+{
+    if (now && !platform::SameStampOrTime(now->modified, source.info.modified))
+        return;
+    timespec earlier = platform::StampedTime(source.info.modified);
+    earlier.tv_sec -= 2;
+    source.info.modified = earlier;
+}
+
 // A source written to while it was read can leave a copy that mixes old and new content. Such a copy never
 // takes the place of a previous copy: the method fails, and the next one copies the file as it is now.
-// Where there is no copy yet nothing can be lost by keeping it; it then has the stamp the source had when
-// opened, so the next run copies the file again.
-void RefuseChangedCopyOverPrevious(const SourceFile& source, const std::string& sourcePath, const PartFile& copy)
+// Where there is no copy yet nothing can be lost by keeping it; it then has a stamp older than the
+// source's, so the next run copies the file again.
+void RefuseChangedCopyOverPrevious(SourceFile& source, const std::string& sourcePath, const PartFile& copy)
 {
     const auto now = platform::StatusOfOpenFile(source.file.get());
     if (now && (!ChangedSinceOpened(source, *now) || OnlyGrewSinceOpened(source, *now, copy)))
         return;
     if (copy.DestinationExists())
         throw Error(FormatMessage("File %s changed while it was being copied", sourcePath));
+    MarkAsOlderThanSource(source, now);
 }
 
 // The length when opened: what is added since is left for the next run, since copying on after a file that

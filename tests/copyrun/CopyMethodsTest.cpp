@@ -111,16 +111,25 @@ TEST(CopyByStream, PumpsBetweenPiecesAndAStopKeepsThePreviousCopy)
 
 TEST(CopyByBlocks, AFileChangedWhileBeingCopiedIsCopiedAgainNextTime)
 {
-    TempFolder dir;
-    RunHarness run;
-    WriteWithTime(dir / "growing.log", PatternBytes(5 * CopyBlockSize, 6));
-    run.view.onPump = [&] {
-        if (run.view.pumps == 2)
-            SetModificationTime(dir / "growing.log", SourceTime + 3600);
-    };
-    CopyByPaths(CopyByBlocks, run.ctx, dir / "growing.log", dir / "copy.log");
-    EXPECT_EQ(FileStamp(dir / "copy.log"), platform::StampFromTime(SourceTime));
-    EXPECT_TRUE(NeedsCopyByPaths(dir / "growing.log", dir / "copy.log"));
+    // Changed an hour later, the copy has the stamp of when the source was opened. Rewritten in place within
+    // the same second, the source keeps its length and its stamp: the copy must still not pass for current.
+    for (const long later : {3600L * 1000000000L, 500000000L}) {
+        TempFolder dir;
+        RunHarness run;
+        WriteWithTime(dir / "growing.log", PatternBytes(5 * CopyBlockSize, 6));
+        run.view.onPump = [&] {
+            if (run.view.pumps != 2)
+                return;
+            WriteFileBytes(dir / "growing.log", PatternBytes(5 * CopyBlockSize, 7));
+            const timespec times[2] = {{0, UTIME_OMIT}, {SourceTime + later / 1000000000L, later % 1000000000L}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "growing.log").c_str(), times, 0), 0);
+        };
+        CopyByPaths(CopyByBlocks, run.ctx, dir / "growing.log", dir / "copy.log");
+        if (later > 1000000000L) {
+            EXPECT_EQ(FileStamp(dir / "copy.log"), platform::StampFromTime(SourceTime));
+        }
+        EXPECT_TRUE(NeedsCopyByPaths(dir / "growing.log", dir / "copy.log")) << later;
+    }
 }
 
 TEST(CopyMethods, EachReplacesTheDestinationWithContentStampAndPermissions)
