@@ -174,6 +174,9 @@ void DestinationFolders::RemoveLeftoverPartOf(const platform::Folder& sourceFold
 // own folder part (one ending in "/") stands for the drive and is never made.
 platform::Folder DestinationFolders::OpenRoot() const
 {
+    // A root without a folder part (empty, or a name alone) would be found in the current folder.
+    if (m_rootFolderPart.empty())
+        return platform::Folder();
     platform::Folder root = platform::Folder::OpenTop(m_root);
     if (root.valid() || root.error() != ENOENT || m_rootFolderPart.empty() || m_rootFolderPart == m_root)
         return root;

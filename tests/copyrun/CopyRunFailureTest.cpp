@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <regex>
 #include <unistd.h>
 
@@ -81,6 +82,19 @@ TEST(RunBackupFailures, AMissingDriveAbortsWithOneBlankLineAndCreatesNothing)
     EXPECT_TRUE(run.ctx.Failures.destinationMissing);
     EXPECT_FALSE(run.ctx.Failures.aborted);
     EXPECT_TRUE(run.Idle());
+
+    // A root with no folder part, empty or a name alone, is on no drive: the folder the program was started
+    // in is no place for a backup.
+    MakeFolders(dir / "started/Backup");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir / "started");
+    for (const std::string root : {"", "Backup"}) {
+        RunHarness relative;
+        RunBackup(relative.ctx, dir / "src", root);
+        EXPECT_TRUE(relative.ctx.Failures.destinationMissing) << root;
+    }
+    std::filesystem::current_path(before);
+    EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(dir / "started"), {}), 1);
 }
 
 TEST(RunBackupFailures, AFullDiskKeepsThePreviousCopiesAndLogsEachFile)
