@@ -1,6 +1,6 @@
 #include "engine/PlacedNames.h"
 
-#include "platform/Listing.h"
+#include "platform/CaseFolding.h"
 
 #include <algorithm>
 
@@ -17,7 +17,7 @@ void PlacedNames::Add(std::string_view name)
 {
     if ((m_count + 1) * 2 > m_slots.size())
         Grow();
-    Put(Slot{platform::HashIgnoringAsciiCase(name), m_generation, static_cast<uint32_t>(name.size()), m_bytes.size()});
+    Put(Slot{platform::HashIgnoringCase(name), m_generation, static_cast<uint32_t>(name.size()), m_bytes.size()});
     m_bytes.append(name);
     ++m_count;
 }
@@ -26,13 +26,13 @@ std::optional<std::string_view> PlacedNames::OtherSpellingOf(std::string_view na
 {
     if (m_count == 0)
         return std::nullopt;
-    const uint64_t hash = platform::HashIgnoringAsciiCase(name);
+    const uint64_t hash = platform::HashIgnoringCase(name);
     for (size_t at = FirstSlotOf(hash); m_slots[at].generation == m_generation; at = (at + 1) & (m_slots.size() - 1)) {
         const Slot& slot = m_slots[at];
         if (slot.caseBlindHash != hash)
             continue;
         const std::string_view placed = NameIn(slot);
-        if (placed != name && platform::EqualIgnoringAsciiCase(placed, name))
+        if (placed != name && platform::EqualIgnoringCase(placed, name))
             return placed;
     }
     return std::nullopt;

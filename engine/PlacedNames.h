@@ -14,7 +14,7 @@ class PlacedNames {
 public:
     void Clear();
     void Add(std::string_view name);
-    // A name added that differs from name in ASCII letter case alone, if there is one.
+    // A name added that differs from name in letter case alone, if there is one.
     std::optional<std::string_view> OtherSpellingOf(std::string_view name) const;
 
 private:

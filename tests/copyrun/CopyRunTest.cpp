@@ -6,6 +6,7 @@
 #include "engine/DestinationFolders.h"
 #include "engine/ErrorLog.h"
 #include "engine/PartFile.h"
+#include "platform/CaseFolding.h"
 #include "platform/DosStamp.h"
 #include "platform/Listing.h"
 #include "platform/OpenFileLimit.h"
@@ -415,6 +416,8 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
     WriteFileBytes(dir / "src/a.txt", "lower, longer");
     WriteFileBytes(dir / "src/Dir/x.txt", "one");
     WriteFileBytes(dir / "src/dir/x.txt", "two, longer");
+    WriteFileBytes(dir / "src/Έγγραφο.txt", "capital");
+    WriteFileBytes(dir / "src/έγγραφο.txt", "small, longer");
     // Enough other names in the folder that the names placed are kept past a growth of their table.
     for (int k = 0; k < 70; ++k)
         WriteFileBytes(dir / ("src/other" + std::to_string(k)), "x");
@@ -428,6 +431,7 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
         EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "lower, longer");
         EXPECT_EQ(ReadFileBytes(copies + "Dir/x.txt"), "one");
         EXPECT_EQ(ReadFileBytes(copies + "dir/x.txt"), "two, longer");
+        EXPECT_EQ(ReadFileBytes(copies + "έγγραφο.txt"), "small, longer");
     }
     LoopFileSystem disk(LoopFileSystem::Kind::ExFat);
     if (!disk.mounted())
@@ -436,7 +440,7 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
     const auto inRunOrder = [](const RunHarness& run, const std::string& name) {
         std::vector<std::string> spellings;
         for (int32_t i = 1; i <= run.fileCount; ++i)
-            if (platform::EqualIgnoringAsciiCase(NameOf(run.files[i]), name))
+            if (platform::EqualIgnoringCase(NameOf(run.files[i]), name))
                 spellings.emplace_back(run.files[i]);
         return spellings;
     };
@@ -444,17 +448,21 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
     for (int runs = 0; runs < 2; ++runs) {
         RunHarness run;
         RunBackup(run.ctx, dir / "src", disk / "backup");
-        ASSERT_EQ(run.fileCount, 74);
+        ASSERT_EQ(run.fileCount, 76);
         names = inRunOrder(run, "a.txt");
         const std::vector<std::string> inFolders = inRunOrder(run, "x.txt");
+        const std::vector<std::string> greek = inRunOrder(run, "ΈΓΓΡΑΦΟ.TXT");
         ASSERT_EQ(names.size(), 2u);
         ASSERT_EQ(inFolders.size(), 2u);
+        ASSERT_EQ(greek.size(), 2u);
         EXPECT_EQ(run.lastRunFailed, 1);
         const auto lines = run.LogLines();
-        ASSERT_EQ(lines.size(), 2u);
-        const std::string log = lines[0] + "\n" + lines[1];
-        EXPECT_NE(log.find(FileFailureText(run.text, names[1], disk / ("backup" + names[1])) + ": "), std::string::npos)
-            << log;
+        ASSERT_EQ(lines.size(), 3u);
+        const std::string log = lines[0] + "\n" + lines[1] + "\n" + lines[2];
+        for (const auto& second : {names[1], greek[1]})
+            EXPECT_NE(log.find(FileFailureText(run.text, second, disk / ("backup" + second)) + ": "), std::string::npos)
+                << log;
+        EXPECT_EQ(ReadFileBytes(disk / ("backup" + greek[0])), ReadFileBytes(greek[0]));
         const std::string refused = disk / ("backup" + FolderPartOf(inFolders[1]));
         EXPECT_NE(log.find(refused.substr(0, refused.size() - 1) + ": another folder"), std::string::npos) << log;
         EXPECT_EQ(ReadFileBytes(disk / ("backup" + names[0])), ReadFileBytes(names[0]));
@@ -468,7 +476,8 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
     RunHarness run;
     RunBackup(run.ctx, dir / "src", fresh);
     const auto lines = run.LogLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE((lines[0] + lines[1]).find(FileFailureText(run.text, names[1], fresh + names[1])), std::string::npos);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE((lines[0] + lines[1] + lines[2]).find(FileFailureText(run.text, names[1], fresh + names[1])),
+              std::string::npos);
     EXPECT_EQ(ReadFileBytes(fresh + names[0]), ReadFileBytes(names[0]));
 }

@@ -1,4 +1,5 @@
 #include "TempFolder.h"
+#include "platform/CaseFolding.h"
 #include "platform/Cp1253.h"
 #include "platform/Error.h"
 #include "platform/Listing.h"
@@ -127,6 +128,24 @@ TEST(Listing, NamesHashAlikeExactlyWhenEqualIgnoringAsciiCase)
                     << name << " against " << other;
             }
         }
+}
+
+// As exFAT sees names: capitals beyond ASCII too, bytes that are no UTF-8 (a lone lead, a longer form than
+// needed, a surrogate) kept as they are, and an ASCII name hashed as the ASCII-only hash does.
+TEST(CaseFolding, LettersBeyondAsciiFoldAndBytesThatAreNoUtf8Stay)
+{
+    EXPECT_EQ(CaseFolded("Έγγραφο é.txt"), "ΈΓΓΡΑΦΟ É.TXT");
+    for (const auto& [a, b] : {std::pair{"Έγγραφο.txt", "έγγραφο.TXT"}, std::pair{"ωμέγα", "ΩΜΈΓΑ"}}) {
+        EXPECT_TRUE(EqualIgnoringCase(a, b)) << a;
+        EXPECT_EQ(HashIgnoringCase(a), HashIgnoringCase(b)) << a;
+    }
+    EXPECT_EQ(CaseFolded("a\xff" "b"), "A\xff" "B");
+    EXPECT_EQ(CaseFolded("\xc3"), "\xc3");
+    EXPECT_EQ(CaseFolded("\xc0\xa1"), "\xc0\xa1");
+    EXPECT_EQ(CaseFolded("\xed\xa0\x80"), "\xed\xa0\x80");
+    EXPECT_EQ(CaseFolded("\xc3\xa9\xc3"), "\xc3\x89\xc3");
+    EXPECT_FALSE(EqualIgnoringCase("é", "e"));
+    EXPECT_EQ(HashIgnoringCase("Readme.TXT"), HashIgnoringAsciiCase("Readme.TXT"));
 }
 
 TEST(StandardErrorText, AddsAFullStopOnlyAfterBytesAboveIt)
