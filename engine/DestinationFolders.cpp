@@ -119,7 +119,8 @@ bool DestinationFolders::IsRefusedAsAnotherSpelling(const std::vector<std::strin
         return false;
     }
     const std::string folder = FolderPartOf(destination);
-    m_refusal = {folder.substr(0, folder.size() - 1), "another folder of this backup already has this name here", EEXIST};
+    m_refusal = {folder.substr(0, folder.size() - 1), "another folder of this backup already has this name here",
+                 EEXIST};
     m_refusedNames = names;
     failure = m_refusal;
     return true;
