@@ -41,14 +41,6 @@ bool ListsBoth(const platform::Folder& folder, std::string_view one, std::string
     return false;
 }
 
-std::string Joined(const std::vector<std::string>& names)
-{
-    std::string joined;
-    for (const std::string& name : names)
-        joined.append(name).push_back('/');
-    return joined;
-}
-
 } // namespace
 
 DestinationFolders::DestinationFolders(const std::string& destinationRoot)
@@ -113,7 +105,7 @@ bool DestinationFolders::IsRefusedAsAnotherSpelling(const std::vector<std::strin
         failure = m_refusal;
         return true;
     }
-    const std::string spelling = Joined(names);
+    const std::string spelling = platform::PathOfNames(names);
     if (!WasEnteredUnderAnotherSpelling(names, spelling)) {
         m_enteredSpellings.Add(spelling);
         return false;
@@ -179,7 +171,7 @@ platform::Folder DestinationFolders::OpenRoot() const
     if (m_rootFolderPart.empty())
         return platform::Folder();
     platform::Folder root = platform::Folder::OpenTop(m_root);
-    if (root.valid() || root.error() != ENOENT || m_rootFolderPart.empty() || m_rootFolderPart == m_root)
+    if (root.valid() || root.error() != ENOENT || m_rootFolderPart == m_root)
         return root;
     const platform::Folder drive = platform::Folder::OpenTop(m_rootFolderPart);
     if (!drive.valid() || !(drive.MakeChild(m_root.substr(m_rootFolderPart.size())) || errno == EEXIST))

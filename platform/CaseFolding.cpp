@@ -33,13 +33,23 @@ struct Decoded {
     bool valid = false;
 };
 
+// The bytes of the character a lead byte starts; 0 for a byte that starts none.
+size_t SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    return lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+}
+
 // The character that starts at text[at]; one byte that is no UTF-8 where none does.
 Decoded DecodeAt(std::string_view text, size_t at)
 {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4                   ? 4
-                                                                         : 0;
+    const size_t length = SequenceLength(lead);
     if (length == 0 || length > text.size() - at)
         return {};
     char32_t codePoint = length == 1 ? lead : lead & (0x7Fu >> length);

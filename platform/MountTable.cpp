@@ -103,14 +103,6 @@ namespace {
         return buffer;
     }
 
-    std::string Joined(const std::vector<std::string>& names)
-    {
-        std::string path;
-        for (const std::string& name : names)
-            path += "/" + name;
-        return path.empty() ? "/" : path;
-    }
-
 } // namespace
 
 std::vector<std::string> ParseFileSystemTable(std::string_view text)
@@ -181,7 +173,7 @@ std::string ResolvedPath(const std::string& path)
         resolved.push_back(name);
         if (!existing)
             continue;
-        const std::string candidate = Joined(resolved);
+        const std::string candidate = PathOfNames(resolved);
         struct stat info { };
         if (::lstat(candidate.c_str(), &info) != 0) {
             existing = false;
@@ -199,7 +191,7 @@ std::string ResolvedPath(const std::string& path)
         const std::vector<std::string> targetNames = NamesOf(*target);
         pending.insert(pending.begin(), targetNames.begin(), targetNames.end());
     }
-    return Joined(resolved);
+    return PathOfNames(resolved);
 }
 
 } // namespace platform

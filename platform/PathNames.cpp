@@ -19,6 +19,14 @@ std::vector<std::string> NamesOf(std::string_view path)
     return names;
 }
 
+std::string PathOfNames(const std::vector<std::string>& names)
+{
+    std::string path;
+    for (const std::string& name : names)
+        path.append("/").append(name);
+    return path.empty() ? "/" : path;
+}
+
 namespace {
 
 // memrchr looks at many bytes at once, where rfind looks at one: the two below run for every file of a run.

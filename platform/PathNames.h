@@ -10,6 +10,9 @@ namespace platform {
 // left out; "." and ".." are kept as written, for the caller to apply by its own rules.
 std::vector<std::string> NamesOf(std::string_view path);
 
+// The path of names below "/": "/a/b" for a and b, "/" for none. NamesOf gives the names back.
+std::string PathOfNames(const std::vector<std::string>& names);
+
 // The folder part of a path: up to and including its last "/"; empty when it has none.
 std::string FolderPartOf(std::string_view path);
 
