@@ -95,10 +95,21 @@ bool PartFile::MakeUnderPartFileName(Make make)
     m_name = FreePartFileName(m_sourceFolder, m_destinationName);
     if (m_name.empty())
         return false;
-    if (make() || (errno == EEXIST && m_folder.Remove(m_name) && make()))
+    if (make() || (errno == EEXIST && m_folder.Remove(m_name) && make())) {
+        m_made = platform::StatusOfOpenFile(m_file.get());
         return true;
+    }
     m_name.clear(); // nothing of ours stands under it
     return false;
+}
+
+// Another program copying the same file into the same backup at the same time takes a part-file name over
+// as a killed run's leftover. What stands under the name is then its copy in the making, which must be
+// neither renamed over the destination nor removed.
+bool PartFile::PartFileNameStillOurs() const
+{
+    const auto named = m_folder.StatusOf(m_name, platform::Links::DoNotFollow);
+    return m_made && named && m_made->IsSameFile(*named);
 }
 
 void PartFile::CreatePartFile()
@@ -115,7 +126,7 @@ PartFile::~PartFile()
     if (m_replacedDestination)
         return;
     m_file.Close();
-    if (!m_name.empty())
+    if (!m_name.empty() && PartFileNameStillOurs())
         m_folder.Remove(m_name);
 }
 
@@ -181,7 +192,9 @@ std::optional<platform::FileStatus> PartFile::NameUnnamed()
 
 std::optional<platform::FileStatus> PartFile::RenameOverDestination()
 {
-    if (!m_file.Close() || !m_folder.Rename(m_name, m_destinationName))
+    if (!PartFileNameStillOurs())
+        m_name.clear();
+    if (m_name.empty() || !m_file.Close() || !m_folder.Rename(m_name, m_destinationName))
         throw Error(FormatMessage("Unable to write to %s", m_destination));
     m_replacedDestination = true;
     // Read back: a FUSE driver for FAT gives a renamed file the time of the rename, and the next run would

@@ -58,6 +58,7 @@ private:
     std::optional<platform::FileStatus> RenameOverDestination();
     template <typename Make>
     bool MakeUnderPartFileName(Make make);
+    bool PartFileNameStillOurs() const;
 
     std::string m_destination;
     std::string m_destinationName;
@@ -66,6 +67,7 @@ private:
     const platform::Folder& m_sourceFolder;
     platform::FileDescriptor m_file;
     std::optional<platform::FileStatus> m_unnamed; // the unnamed copy as made
+    std::optional<platform::FileStatus> m_made; // the copy under the part-file name, as made
     bool m_replacedDestination = false;
     std::optional<std::pair<timespec, timespec>> m_times; // accessed and modified, as given to the copy
 };

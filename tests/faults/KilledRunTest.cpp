@@ -113,6 +113,56 @@ TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyOrNoneAndTheNextRunF
     }
 }
 
+// Two programs back up one source into one destination at once. The second takes the part-file name over
+// as a killed run's leftover and is killed in the middle of its copy: its half copy must never take the
+// place of the previous copy.
+TEST(KilledRun, ASecondProgramTakingThePartFileNameOverNeverGetsItsHalfCopyPutInPlace)
+{
+    TempFolder dir;
+    MakeFolders(dir / "src");
+    MakeFolders(dir / "exe2");
+    const std::string copies = dir / ("backup" + dir / "src/");
+    const std::string copy = copies + "big.bin";
+    MakeFolders(copies);
+    const std::string previous = PatternBytes(1 << 20, 1);
+    WriteWithTime(copy, previous, OldTime);
+    const std::string current = PatternBytes(8 << 20, 2);
+    WriteWithTime(dir / "src/big.bin", current, SourceTime);
+
+    std::optional<Child> second;
+    RunHarness first;
+    int pumps = 0;
+    first.view.onPump = [&] {
+        if (first.view.gaugePosition != 1 || ++pumps != 20)
+            return;
+        second.emplace([&](int toParent) {
+            RunHarness run(dir / "exe2");
+            int held = 0;
+            run.view.onPump = [&] {
+                if (run.view.gaugePosition == 1 && ++held == 10) {
+                    Tell(toParent, "copying");
+                    for (;;)
+                        ::pause();
+                }
+            };
+            run.Run(dir / "src", dir / "backup");
+            return 0;
+        });
+        EXPECT_EQ(second->NextLine(std::chrono::seconds(60)), std::optional<std::string>("copying"));
+    };
+    first.Run(dir / "src", dir / "backup");
+    ASSERT_TRUE(second.has_value());
+    second->Kill();
+    const std::string left = ContentOf(copy);
+    EXPECT_TRUE(left == previous || left == current)
+        << "a whole copy, not the second one's " << left.size() << " bytes";
+
+    RunHarness next;
+    next.Run(dir / "src", dir / "backup");
+    EXPECT_TRUE(ContentOf(copy) == current);
+    EXPECT_EQ(next.lastRunFailed, 0);
+}
+
 // The real program in a folder of its own, with one profile whose source holds a large file and
 // whose destination holds an older copy of it.
 struct RealProgramWithLargeCopy {
