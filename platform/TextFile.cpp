@@ -19,12 +19,18 @@ constexpr const char* CannotOpen = "Cannot open file %s";
 constexpr const char* CannotCreate = "Cannot create file %s";
 constexpr const char* UnableToWrite = "Unable to write to %s";
 
+// The room for the new content is taken before a byte of the old one is touched, so that a disk without it
+// fails the write and leaves the file as it was.
 void WriteInPlace(const std::string& target, const std::string& path, std::string_view bytes)
 {
-    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
     if (!fd.valid())
         throw Error(FormatMessage(CannotCreate, path));
-    if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || !fd.Close())
+    const auto size = static_cast<off_t>(bytes.size());
+    const bool roomTaken = size == 0 || ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, size) == 0
+        || errno == EOPNOTSUPP || errno == ENOSYS; // a file system that cannot reserve room writes as before
+    if (!roomTaken || !WriteAll(fd.get(), bytes.data(), bytes.size()) || ::ftruncate(fd.get(), size) != 0
+        || !fd.Close())
         throw Error(FormatMessage(UnableToWrite, path));
 }
 
@@ -112,9 +118,10 @@ std::string JoinLines(const std::vector<std::string>& lines)
 
 std::string ReadWholeFile(const std::string& path)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking, and a file only: a fifo or a device under the name would be read for ever.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
-    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         throw Error(FormatMessage(CannotOpen, path));
     std::string content;
     if (!ReadToEnd(fd.get(), info.st_size, content))
@@ -154,6 +161,9 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
 
     const std::string temporary = TemporaryNameFor(target);
     FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // A full disk or quota would fail a rewrite in place as well, but only once the old content is gone.
+    if (!fd.valid() && (errno == ENOSPC || errno == EDQUOT))
+        throw Error(FormatMessage(CannotCreate, path));
     if (fd.valid() && existed && !TakeOverModeAndOwner(fd.get(), old)) {
         fd.Close();
         ::unlink(temporary.c_str());

@@ -16,7 +16,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Joins lines, each followed by CR LF, the last included.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// Reads a whole file. Throws Error("Cannot open file <path>") when it cannot be opened or read.
+// Reads a whole file. Throws Error("Cannot open file <path>") when it cannot be opened or read, or is no
+// regular file.
 std::string ReadWholeFile(const std::string& path);
 
 // Appends what an open file holds from its offset to its end to content; expectedSize (its size, where
@@ -36,7 +37,7 @@ public:
 // gets the content; the link stays. The new content goes to a temporary file beside that file
 // first and is renamed over it, so a full disk or a crash never leaves a file half written; where
 // the folder takes no new file, or the new file could not keep the old one's owner, the file is
-// rewritten in place.
+// rewritten in place, its room taken before the old content is touched.
 // Throws FileNotWritable("Cannot create file <path>") when the file exists but we may not write it
 // (its mode gives no one write access, or the system refuses us), Error("Cannot create file
 // <path>") when it cannot be opened for writing, and Error("Unable to write to <path>") when

@@ -1,3 +1,4 @@
+#include "ImmutableFlag.h"
 #include "TempFolder.h"
 #include "platform/CaseFolding.h"
 #include "platform/Cp1253.h"
@@ -57,6 +58,17 @@ TEST(TextFile, FailuresCarryTheMessagesUsersSee)
     MakeFolders(dir / "folder");
     EXPECT_THROW(ReadLines(dir / "folder"), Error);
     EXPECT_THROW(WriteLines(dir / "folder", {"x"}), Error);
+    // Nor a fifo, which would be read for ever.
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    EXPECT_THROW(ReadLines(dir / "fifo"), Error);
+    // A disk with no room for a temporary file: the write fails and leaves the old content whole.
+    TmpfsMount full(dir / "full", "4k,nr_inodes=2");
+    if (!full.mounted())
+        GTEST_SKIP() << "no tmpfs can be mounted here to fill";
+    const std::string items = dir / "full/Items.txt";
+    WriteFileBytes(items, std::string(4000, 'a'));
+    EXPECT_THROW(WriteLines(items, {std::string(6000, 'b')}), Error);
+    EXPECT_TRUE(ReadFileBytes(items) == std::string(4000, 'a')) << "the old content is whole";
 }
 
 TEST(TextFile, KeepsTheModeOfTheFileItReplaces)
