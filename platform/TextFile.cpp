@@ -5,6 +5,7 @@
 #include "platform/FileDescriptor.h"
 #include "platform/PathNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -149,6 +150,13 @@ std::vector<std::string> ReadLines(const std::string& path)
     return SplitLines(ReadWholeFile(path));
 }
 
+TextLines ReadTextLines(const std::string& path)
+{
+    const std::string content = ReadWholeFile(path);
+    const size_t nul = std::min(content.find('\0'), content.size());
+    return {SplitLines(std::string_view(content).substr(0, nul)), content.substr(nul)};
+}
+
 void WriteWholeFile(const std::string& path, std::string_view bytes)
 {
     const std::string target = WriteTarget(path);
@@ -189,6 +197,11 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
 void WriteLines(const std::string& path, const std::vector<std::string>& lines)
 {
     WriteWholeFile(path, JoinLines(lines));
+}
+
+void WriteTextLines(const std::string& path, const TextLines& text)
+{
+    WriteWholeFile(path, JoinLines(text.lines) + text.fromNul);
 }
 
 bool IsRegularFile(const std::string& path)

@@ -27,6 +27,15 @@ bool ReadToEnd(int fd, off_t expectedSize, std::string& content);
 // Reads a file whole into lines by the rules of SplitLines.
 std::vector<std::string> ReadLines(const std::string& path);
 
+// A text's lines, and the bytes from its first NUL on: no reader sees them, but a rewrite keeps them.
+struct TextLines {
+    std::vector<std::string> lines;
+    std::string fromNul;
+};
+
+// Reads a file whole as TextLines, for a rewrite that must lose nothing of it.
+TextLines ReadTextLines(const std::string& path);
+
 // A write refused because the file itself may not be written by us; nothing was changed.
 class FileNotWritable : public Error {
 public:
@@ -46,6 +55,9 @@ void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Writes lines, each ended by CR LF, as WriteWholeFile does.
 void WriteLines(const std::string& path, const std::vector<std::string>& lines);
+
+// Writes the lines, each ended by CR LF, then the bytes from the NUL on as they were, as WriteWholeFile does.
+void WriteTextLines(const std::string& path, const TextLines& text);
 
 bool IsRegularFile(const std::string& path);  // follows symbolic links
 bool IsFolder(const std::string& path);       // follows symbolic links

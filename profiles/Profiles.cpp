@@ -66,8 +66,10 @@ std::string UnloadedLinesText(size_t unloaded)
 void DeleteProfileLine(const std::string& name)
 {
     const std::string path = ItemsPath();
-    std::vector<std::string> lines = platform::ReadLines(path);
-    // Only the lines that were loaded can be chosen in the list; lines past the table stay as they are.
+    // Only the lines that were loaded can be chosen in the list; lines past the table, and whatever follows a
+    // NUL, stay as they are.
+    platform::TextLines text = platform::ReadTextLines(path);
+    std::vector<std::string>& lines = text.lines;
     const size_t loaded = std::min(lines.size(), static_cast<size_t>(MaxProfiles));
     std::optional<size_t> doomed;
     for (size_t i = 0; i < loaded; ++i)
@@ -75,7 +77,7 @@ void DeleteProfileLine(const std::string& name)
             doomed = i;
     if (doomed)
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*doomed));
-    platform::WriteLines(path, lines);
+    platform::WriteTextLines(path, text);
 }
 
 void DeleteSelectedProfile(ProfileSlots& ProfileTable, int32_t& ProfileCount, ProfileListView& list,

@@ -108,14 +108,14 @@ void AddWizardsProfile(const ProfileCommandContext& context)
     }
 
     const std::string path = ItemsPath();
-    std::vector<std::string> lines = platform::ReadLines(path);
+    platform::TextLines text = platform::ReadTextLines(path);
     // The file may have grown behind the table's back; a line past the table would never load.
-    if (lines.size() >= static_cast<size_t>(MaxProfiles)) {
-        RefuseFullTable(context, lines.size());
+    if (text.lines.size() >= static_cast<size_t>(MaxProfiles)) {
+        RefuseFullTable(context, text.lines.size());
         return;
     }
-    lines.push_back(ProfileLine(result));
-    platform::WriteLines(path, lines);
+    text.lines.push_back(ProfileLine(result));
+    platform::WriteTextLines(path, text);
     ReloadProfiles(context);
 }
 
@@ -127,7 +127,8 @@ void ReplaceWithWizardsProfile(const ProfileCommandContext& context, int32_t i)
         return;
 
     const std::string path = ItemsPath();
-    std::vector<std::string> lines = platform::ReadLines(path);
+    platform::TextLines text = platform::ReadTextLines(path);
+    std::vector<std::string>& lines = text.lines;
     const auto lineOfProfile = static_cast<size_t>(i - 1);
     if (lineOfProfile < lines.size())
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(lineOfProfile));
@@ -137,7 +138,7 @@ void ReplaceWithWizardsProfile(const ProfileCommandContext& context, int32_t i)
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lineOfProfile), ProfileLine(result));
     else
         lines.push_back(ProfileLine(result));
-    platform::WriteLines(path, lines);
+    platform::WriteTextLines(path, text);
     ReloadProfiles(context);
 }
 
