@@ -30,7 +30,11 @@ int main(int argc, char** argv)
         window->StopRequested = true;
         window->N8Click(window.get());
     };
-    TerminationSignals terminationSignals(endProgram);
+    // After Exit a run goes on to its end; a signal stops it even then.
+    TerminationSignals terminationSignals([&window, &endProgram] {
+        window->StopRequested = true;
+        endProgram();
+    });
     perFolder.OnShowRequested([&window] { window->NormIconDblClick(window.get()); });
     application.SetEndRequestHandler(endProgram);
 

@@ -7,7 +7,8 @@
 # open, a double click on the icon shows the window and the right button opens the menu again,
 # whose last item, Exit, closes the box, ends the program, and the icon goes away. Started again
 # with a profile that copies a large file at once, the about box opened from the tray menu during
-# the copy leaves the copy going: the copy grows while the box is open.
+# the copy leaves the copy going: the copy grows while the box is open. Exit then closes the box and
+# lets the copy go on, and a termination signal still stops it: the program ends without the copy.
 #   tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=tray
 # shellcheck source=tests/e2e/lib.sh
@@ -161,11 +162,20 @@ open_at=$(part_bytes)
 copy_goes_on() { (($(part_bytes) > open_at)); }
 e2e_wait_for 10 "the copy to grow past $open_at bytes while the about box is open" copy_goes_on
 e2e_log "copy: $open_at bytes as the about box opened, $(part_bytes) bytes while it stays open"
+e2e_window_titled "$pid" "Info" >/dev/null || e2e_fail "the about box closed by itself during the copy"
+e2e_shot "about-box-during-copy" >/dev/null
+
+# --- Exit lets the copy go on; a termination signal after it stops the copy ------------------------
+open_tray_menu
+e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # Exit
+e2e_wait_for 5 "the about box to close on Exit during the copy" about_closed
+e2e_holds 1 "Exit ended the program in the middle of its copy" e2e_program_running
+copy_made() { [[ -n "$(find "$big_destination" -name big.bin)" ]]; }
+copy_made && e2e_fail "the copy was over before the signal: nothing to tell from"
+kill -TERM "$pid"
 kill "$slowing"
 wait "$slowing" 2>/dev/null || true
 kill -CONT "$pid"
-e2e_window_titled "$pid" "Info" >/dev/null || e2e_fail "the about box closed by itself during the copy"
-e2e_shot "about-box-during-copy" >/dev/null
-kill -TERM "$pid"
 e2e_expect_program_end 10
+copy_made && e2e_fail "the copy was finished after SIGTERM rather than stopped"
 e2e_log "PASS"
