@@ -51,7 +51,7 @@ void OpenWizard(const ProfileCommandContext& context, const std::optional<Wizard
         wizard->Esource->setText(WidgetText(start->source));
         wizard->Edestination->setText(WidgetText(start->destination));
         wizard->Ename->setText(WidgetText(start->name));
-        wizard->Edit1->setText(WidgetText(start->interval));
+        wizard->StartWithInterval(start->interval);
     }
     QObject::connect(wizard, &QDialog::finished, wizard, [dialogs = &context.dialogs, onClosed = std::move(onClosed)] {
         try {

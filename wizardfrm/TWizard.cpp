@@ -97,8 +97,15 @@ void TWizard::Finish()
     m_result.WizSource = SystemText(WithoutFieldBreaks(Esource->text()));
     m_result.WizDestination = SystemText(WithoutFieldBreaks(Edestination->text()));
     m_result.WizName = SystemText(WithoutFieldBreaks(Ename->text()));
-    m_result.WizInterval = WizardIntervalText(SystemText(Edit1->text()));
+    m_result.WizInterval = m_startInterval && !Edit1->isModified() ? *m_startInterval
+                                                                    : WizardIntervalText(SystemText(Edit1->text()));
     done(Accepted);
+}
+
+void TWizard::StartWithInterval(const std::string& interval)
+{
+    m_startInterval = interval;
+    Edit1->setText(WidgetText(interval));
 }
 
 void TWizard::BprinClick()

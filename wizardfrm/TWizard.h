@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QFrame;
@@ -45,6 +46,10 @@ public:
     // Any end but Finish clears WizName, so a caller never reads the result of an earlier wizard
     // as this one's.
     void done(int result) override;
+
+    // Fills the period box with a profile's stored interval, which Finish then keeps as it was unless the box
+    // is edited: a stored form that the box would not read back (" 90.0", "3600 ") is not turned into 10.
+    void StartWithInterval(const std::string& interval);
 
     int32_t WizardPage = 0;
     // The folder the last picker opened by Browse chose with OK.
@@ -93,4 +98,5 @@ private:
     const UiText& m_text;
     WizardResult& m_result;
     MessageBoxes m_messages;
+    std::optional<std::string> m_startInterval;
 };

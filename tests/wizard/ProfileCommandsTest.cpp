@@ -182,7 +182,7 @@ TEST_F(ProfileCommands, EditWithoutASelectionSaysSo)
 
 TEST_F(ProfileCommands, EditUnchangedMovesTheLineToTheEndAndKeepsItsInterval)
 {
-    WriteItems("Docs;/home/ana/Docs;/media/usb;45\r\nMusic;/m;/n;180\r\n");
+    WriteItems("Docs;/home/ana/Docs;/media/usb;45\r\nMusic;/m;/n; 90.0 \r\n");
     Load();
     list.Select(0);
     WhenWizardOpens([](TWizard& wizard) {
@@ -193,9 +193,14 @@ TEST_F(ProfileCommands, EditUnchangedMovesTheLineToTheEndAndKeepsItsInterval)
         FinishUnchanged(wizard);
     });
     Run(EditProfileCommand);
-    EXPECT_EQ(Items(), "Music;/m;/n;180\r\nDocs;/home/ana/Docs;/media/usb;45\r\n");
+    EXPECT_EQ(Items(), "Music;/m;/n; 90.0 \r\nDocs;/home/ana/Docs;/media/usb;45\r\n");
     EXPECT_EQ(list.captions, (std::vector<std::string>{"Music", "Docs"}));
     EXPECT_EQ(table[2].Interval.ToText(), "45");
+    // An interval the box would not read back as it stands (the scheduler reads it as 90) stays as stored.
+    list.Select(0);
+    WhenWizardOpens([](TWizard& wizard) { FinishUnchanged(wizard); });
+    Run(EditProfileCommand);
+    EXPECT_EQ(Items(), "Docs;/home/ana/Docs;/media/usb;45\r\nMusic;/m;/n; 90.0 \r\n");
 }
 
 TEST_F(ProfileCommands, EditKeepsEveryByteOfTextThatIsNotUtf8)
