@@ -172,7 +172,6 @@ AboutBox* ShowAboutBox(QWidget* owner)
     // tray menu closes it.
     box->setWindowModality(Qt::WindowModal);
     box->move(CentredOnScreen(box->size(), ScreenArea()));
-    PlayExplodeEffect(QCursor::pos(), box->frameGeometry());
-    box->open();
+    PlayExplodeEffect(QCursor::pos(), box->frameGeometry(), box, [box] { box->open(); });
     return box;
 }

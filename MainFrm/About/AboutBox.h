@@ -35,6 +35,6 @@ private:
     AboutContactLink* m_contactLink;
 };
 
-// Builds a new about box, centres it on the screen, plays the opening effect and shows it modal to
-// owner's window, then returns at once. The box deletes itself when it closes.
+// Builds a new about box, centres it on the screen and returns at once; the box is shown modal to
+// owner's window once the opening effect has played. The box deletes itself when it closes.
 AboutBox* ShowAboutBox(QWidget* owner = nullptr);

@@ -3,10 +3,13 @@
 #include "MainFrm/About/ExplodeOverlay.h"
 #include "MainFrm/About/ExplodePath.h"
 
-#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QTimer>
 
-#include <thread>
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -25,26 +28,48 @@ QRect BoundsOf(const std::vector<QRect>& outlines)
     return bounds;
 }
 
-void DrawOutlines(ExplodeOverlay& overlay, const std::vector<QRect>& outlines)
-{
-    for (const QRect& outline : outlines) {
-        std::this_thread::sleep_for(ExplodeStepPause);
-        overlay.ToggleOutline(outline);
-        // The window system needs its events handled to put each outline on the screen. Input waits
-        // for the dialog; timers run on, as they do while the dialog is open.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+struct Drawing {
+    std::vector<QRect> outlines;
+    std::unique_ptr<ExplodeOverlay> overlay;
+    QElapsedTimer clock;
+    size_t drawn = 0;
+
+    // The outlines whose pause is over: a timer ticks only as often as the event loop comes round, and the
+    // screen shows what was drawn only at its next update anyway.
+    size_t Due() const
+    {
+        const auto paused = static_cast<size_t>(clock.elapsed() / ExplodeStepPause.count());
+        return std::min(paused, 2 * outlines.size());
     }
-}
+};
 
 } // namespace
 
-void PlayExplodeEffect(QPoint pointer, const QRect& frame)
+void PlayExplodeEffect(QPoint pointer, const QRect& frame, QObject* context, std::function<void()> then)
 {
-    if (!ScreenPositionsCanBeDrawnAt())
+    auto drawing = std::make_shared<Drawing>();
+    if (ScreenPositionsCanBeDrawnAt())
+        drawing->outlines = ExplodeOutlines(pointer, frame);
+    if (drawing->outlines.empty()) {
+        then();
         return;
-    const std::vector<QRect> outlines = ExplodeOutlines(pointer, frame);
-    ExplodeOverlay overlay(BoundsOf(outlines));
-    DrawOutlines(overlay, outlines);
-    // Drawing every outline a second time toggles each pixel back.
-    DrawOutlines(overlay, outlines);
+    }
+    drawing->overlay = std::make_unique<ExplodeOverlay>(BoundsOf(drawing->outlines));
+    // Owned by context: should it go first, the timer, the drawing and its overlay go with it.
+    auto* steps = new QTimer(context);
+    steps->setTimerType(Qt::PreciseTimer);
+    steps->setInterval(ExplodeStepPause);
+    QObject::connect(steps, &QTimer::timeout, steps, [steps, drawing, then = std::move(then)] {
+        // Drawing every outline a second time toggles each pixel back.
+        for (const size_t due = drawing->Due(); drawing->drawn < due; ++drawing->drawn)
+            drawing->overlay->ToggleOutline(drawing->outlines[drawing->drawn % drawing->outlines.size()]);
+        if (drawing->drawn < 2 * drawing->outlines.size())
+            return;
+        steps->stop();
+        drawing->overlay.reset();
+        steps->deleteLater();
+        then();
+    });
+    drawing->clock.start();
+    steps->start();
 }

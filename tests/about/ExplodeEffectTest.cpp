@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -121,12 +122,27 @@ TEST(ExplodeOverlay, ShowsDottedPixelsOnTheOutlinesAndNothingElse)
     EXPECT_FALSE(shown(5, 5));
 }
 
-TEST(PlayExplodeEffect, PausesAtEveryStepAndLeavesNothingBehind)
+TEST(PlayExplodeEffect, ReturnsAtOncePausesAtEveryStepAndLeavesNothingBehind)
 {
     QElapsedTimer clock;
     clock.start();
-    PlayExplodeEffect(QPoint(700, 500), QRect(180, 150, 440, 300));
+    QObject context;
+    bool ended = false;
+    PlayExplodeEffect(QPoint(700, 500), QRect(180, 150, 440, 300), &context, [&ended] { ended = true; });
+    // Drawn by the event loop, which goes on meanwhile: a run that a timer starts never waits inside it.
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(QTest::qWaitFor([&ended] { return ended; }, 10000));
     // 81 outlines drawn twice, each after its pause (a pause is never shorter than asked for).
     EXPECT_GE(clock.elapsed(), 162 * ExplodeStepPause.count());
     EXPECT_FALSE(AnOverlayIsAlive());
+
+    // A context that goes in the middle takes the overlay with it, and the effect never ends.
+    ended = false;
+    auto* going = new QObject;
+    PlayExplodeEffect(QPoint(700, 500), QRect(180, 150, 440, 300), going, [&ended] { ended = true; });
+    EXPECT_TRUE(QTest::qWaitFor(AnOverlayIsAlive, 10000));
+    delete going;
+    EXPECT_FALSE(AnOverlayIsAlive());
+    QTest::qWait(300);
+    EXPECT_FALSE(ended);
 }
