@@ -3,6 +3,7 @@
 #include "platform/ExeFolder.h"
 
 #include <QLocalSocket>
+#include <QThread>
 
 #include <cstdio>
 
@@ -16,6 +17,12 @@ constexpr int ConnectCeilingMs = 10000;
 // settle who takes it.
 constexpr int Rounds = 3;
 
+// How often a start looks whether a program that is ending has gone.
+constexpr unsigned long EndingPollMs = 500;
+
+constexpr char ShownByte = 'S';
+constexpr char EndingByte = 'E';
+
 } // namespace
 
 OneProgramPerFolder::OneProgramPerFolder()
@@ -26,10 +33,11 @@ OneProgramPerFolder::OneProgramPerFolder()
     m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     QObject::connect(&m_server, &QLocalServer::newConnection, [this] {
         while (QLocalSocket* request = m_server.nextPendingConnection()) {
+            const bool shown = !m_show || m_show();
+            request->write(shown ? &ShownByte : &EndingByte, 1);
+            request->flush(); // before the socket goes with deleteLater
             request->disconnectFromServer();
             request->deleteLater();
-            if (m_show)
-                m_show();
         }
     });
 }
@@ -38,28 +46,43 @@ bool OneProgramPerFolder::AnotherRuns()
 {
     if (m_name.isEmpty())
         return false;
-    for (int round = 0; round < Rounds; ++round) {
+    bool toldWaiting = false;
+    for (int round = 0; round < Rounds;) {
         if (m_server.listen(m_name))
             return false;
         if (m_server.serverError() != QAbstractSocket::AddressInUseError)
             break;
-        if (askRunningToShow())
+        const Answer answer = askRunningToShow();
+        if (answer == Answer::Shown)
             return true;
+        if (answer == Answer::None) {
+            ++round;
+            continue;
+        }
+        if (!toldWaiting)
+            std::fprintf(stderr, "Dupliqa: the program of this folder is ending; this one starts once it has\n");
+        toldWaiting = true;
+        QThread::msleep(EndingPollMs);
     }
     std::fprintf(stderr, "Dupliqa: %s; this program runs beside any other of its folder\n",
                  m_server.errorString().toLocal8Bit().constData());
     return false;
 }
 
-void OneProgramPerFolder::OnShowRequested(std::function<void()> show)
+void OneProgramPerFolder::OnShowRequested(std::function<bool()> show)
 {
     m_show = std::move(show);
 }
 
-bool OneProgramPerFolder::askRunningToShow() const
+OneProgramPerFolder::Answer OneProgramPerFolder::askRunningToShow() const
 {
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(m_name);
-    return socket.waitForConnected(ConnectCeilingMs);
+    if (!socket.waitForConnected(ConnectCeilingMs))
+        return Answer::None;
+    char answer = ShownByte;
+    if (socket.bytesAvailable() > 0 || socket.waitForReadyRead(ConnectCeilingMs))
+        socket.read(&answer, 1);
+    return answer == EndingByte ? Answer::Ending : Answer::Shown;
 }

@@ -9,7 +9,8 @@
 // positions, so a folder runs one program. The first start listens on a local socket named after
 // its folder; a later start that reaches it has asked it to show its window, and ends. The socket
 // lives in the abstract namespace, which the kernel frees with the process that holds it: a
-// program that was killed never stops the next start.
+// program that was killed never stops the next start. A program that is ending (Exit lets its run
+// finish) answers a later start so, and that start waits to take the folder over when it has gone.
 class OneProgramPerFolder {
 public:
     OneProgramPerFolder();
@@ -21,13 +22,15 @@ public:
     // can be made) is run anyway, as programs ran before.
     bool AnotherRuns();
 
-    // Called whenever a later start asks this program to show its window.
-    void OnShowRequested(std::function<void()> show);
+    // Called whenever a later start asks this program to show its window; show returns false where
+    // this program is ending instead, which the later start is then told.
+    void OnShowRequested(std::function<bool()> show);
 
 private:
-    bool askRunningToShow() const;
+    enum class Answer { Shown, Ending, None };
+    Answer askRunningToShow() const;
 
     QString m_name;
     QLocalServer m_server;
-    std::function<void()> m_show;
+    std::function<bool()> m_show;
 };

@@ -35,7 +35,12 @@ int main(int argc, char** argv)
         window->StopRequested = true;
         endProgram();
     });
-    perFolder.OnShowRequested([&window] { window->NormIconDblClick(window.get()); });
+    perFolder.OnShowRequested([&window] {
+        if (window->Quitting())
+            return false; // Exit was chosen: the later start takes over once this one has gone
+        window->NormIconDblClick(window.get());
+        return true;
+    });
     application.SetEndRequestHandler(endProgram);
 
     window->FormCreate();

@@ -8,7 +8,8 @@
 # whose last item, Exit, closes the box, ends the program, and the icon goes away. Started again
 # with a profile that copies a large file at once, the about box opened from the tray menu during
 # the copy leaves the copy going: the copy grows while the box is open. Exit then closes the box and
-# lets the copy go on, and a termination signal still stops it: the program ends without the copy.
+# lets the copy go on; a start meanwhile waits, and a termination signal still stops the copy: the
+# program ends without the copy, and the start that waited runs in its place.
 #   tray.sh PROGRAM SCREENSHOT_FOLDER
 E2E_NAME=tray
 # shellcheck source=tests/e2e/lib.sh
@@ -165,17 +166,26 @@ e2e_log "copy: $open_at bytes as the about box opened, $(part_bytes) bytes while
 e2e_window_titled "$pid" "Info" >/dev/null || e2e_fail "the about box closed by itself during the copy"
 e2e_shot "about-box-during-copy" >/dev/null
 
-# --- Exit lets the copy go on; a termination signal after it stops the copy ------------------------
+# --- Exit lets the copy go on; a start meanwhile waits for the program to end and takes its place; a
+# termination signal after Exit stops the copy --------------------------------------------------------
 open_tray_menu
 e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # Exit
 e2e_wait_for 5 "the about box to close on Exit during the copy" about_closed
 e2e_holds 1 "Exit ended the program in the middle of its copy" e2e_program_running
 copy_made() { [[ -n "$(find "$big_destination" -name big.bin)" ]]; }
 copy_made && e2e_fail "the copy was over before the signal: nothing to tell from"
+(cd "$E2E_WORK/cwd" && exec "$E2E_APP/Dupliqa") >>"$E2E_WORK/app.log" 2>&1 &
+later=$!
+e2e_holds 2 "a start while the program was ending did not wait for it" kill -0 "$later"
 kill -TERM "$pid"
 kill "$slowing"
 wait "$slowing" 2>/dev/null || true
 kill -CONT "$pid"
 e2e_expect_program_end 10
 copy_made && e2e_fail "the copy was finished after SIGTERM rather than stopped"
+E2E_APP_PID=$later
+pid=$later
+e2e_wait_for 10 "the tray icon of the start that waited" e2e_tray_icon_window "$pid"
+kill -TERM "$pid"
+e2e_expect_program_end 10
 e2e_log "PASS"
