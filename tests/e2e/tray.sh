@@ -172,11 +172,11 @@ open_tray_menu
 e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # Exit
 e2e_wait_for 5 "the about box to close on Exit during the copy" about_closed
 e2e_holds 1 "Exit ended the program in the middle of its copy" e2e_program_running
-copy_made() { [[ -n "$(find "$big_destination" -name big.bin)" ]]; }
-copy_made && e2e_fail "the copy was over before the signal: nothing to tell from"
 (cd "$E2E_WORK/cwd" && exec "$E2E_APP/Dupliqa") >>"$E2E_WORK/app.log" 2>&1 &
 later=$!
 e2e_holds 2 "a start while the program was ending did not wait for it" kill -0 "$later"
+copy_made() { [[ -n "$(find "$big_destination" -name big.bin)" ]]; }
+copy_made && e2e_fail "the copy was over before the signal: nothing to tell from"
 kill -TERM "$pid"
 kill "$slowing"
 wait "$slowing" 2>/dev/null || true
