@@ -28,8 +28,12 @@ constexpr const char* NewLogName = "Error.log";
     throw Error("Cannot write the error log " + path + ": " + reason);
 }
 
+// Where names differing in case alone stand side by side (a log copied in from elsewhere), the exact name is
+// the log, so that which file is used never rests on the order of a listing.
 std::optional<std::string> ExistingLogName()
 {
+    if (platform::IsRegularFile(platform::ExeFolder() + NewLogName))
+        return NewLogName;
     return platform::FindFileCaseBlind(platform::ExeFolder(), NewLogName);
 }
 
@@ -159,7 +163,9 @@ void ViewErrorLog()
 void ClearErrorLog(const UiText& text, UserDialogs& dialogs)
 {
     dialogs.AskInformation(text[UiKey::MconfirmDel], [] {
-        if (const std::optional<std::string> existing = ExistingLogName())
-            platform::RemoveFile(platform::ExeFolder() + *existing);
+        // Every spelling of the name goes: one left behind would be the log again, old lines and all.
+        for (auto existing = ExistingLogName(); existing; existing = ExistingLogName())
+            if (!platform::RemoveFile(platform::ExeFolder() + *existing))
+                break;
     });
 }

@@ -41,9 +41,9 @@ void CreateFileIfMissing(const std::string& path)
         Fail(true, errno);
 }
 
-void RemoveFile(const std::string& path)
+bool RemoveFile(const std::string& path)
 {
-    ::unlink(path.c_str());
+    return ::unlink(path.c_str()) == 0;
 }
 
 LogFile::LogFile(const std::string& path)

@@ -37,8 +37,8 @@ std::optional<FileIdentity> IdentityOfRegularFile(const std::string& path);
 // Throws LogFileFailure (writing).
 void CreateFileIfMissing(const std::string& path);
 
-// Removes the file under path; a failure is silent.
-void RemoveFile(const std::string& path);
+// Removes the file under path; false when it could not.
+bool RemoveFile(const std::string& path);
 
 // A log opened for one append. Lines can go to its end in place only when it is a regular file that is not a
 // symbolic link and has no other name: a rewrite replaces the name's file, so writing through a link or into a

@@ -233,6 +233,8 @@ TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
 {
     const UiText greek = UiText::BuiltIn();
     WriteFileBytes(exe / "ERROR.LOG", "line\r\n");
+    WriteFileBytes(exe / "Error.log", "another spelling\r\n");
+    EXPECT_EQ(ErrorLogPath(), exe / "Error.log") << "the exact name, whatever the listing's order";
 
     FakeDialogs no(false);
     ClearErrorLog(greek, no);
