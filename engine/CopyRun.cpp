@@ -114,7 +114,7 @@ bool TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
     // that went ends the run before anything is written to the folder that lay under it; a removed folder
     // is made again, as it would have been for a file that came later.
     if (mount.Lost())
-        throw RunAbort("");
+        EndForMissingDrive(ctx);
     folders.PrepareAgain();
     if (!folders.RootFolderExists())
         EndForMissingDrive(ctx);

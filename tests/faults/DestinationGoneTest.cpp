@@ -312,6 +312,7 @@ TEST(DestinationDiskUnmounted, WhileTheBlockCopyFailsNoOtherMethodWritesUnderThe
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(IsEmptyAbortLine(lines[0])) << "[" << lines[0] << "]";
     EXPECT_EQ(run.view.methodLabels, std::vector<std::string> { "1 method" }) << "no other method was tried";
+    EXPECT_TRUE(run.ctx.Failures.destinationMissing && !run.ctx.Failures.aborted) << "told as between two files";
     EXPECT_TRUE(EntriesBelow(dir / "disk").empty()) << "nothing may go to the system disk under the mount point";
     EXPECT_TRUE(ContentOf(stored + "big.bin") == oldBig) << "the disk's previous copy is whole";
     EXPECT_TRUE(PartFilesBelow(dir / "store").empty());
