@@ -46,7 +46,7 @@ bool OneProgramPerFolder::AnotherRuns()
 {
     if (m_name.isEmpty())
         return false;
-    bool toldWaiting = false;
+    bool ending = false;
     for (int round = 0; round < Rounds;) {
         if (m_server.listen(m_name))
             return false;
@@ -55,13 +55,14 @@ bool OneProgramPerFolder::AnotherRuns()
         const Answer answer = askRunningToShow();
         if (answer == Answer::Shown)
             return true;
-        if (answer == Answer::None) {
+        if (answer == Answer::Ending && !ending)
+            std::fprintf(stderr, "Dupliqa: the program of this folder is ending; this one starts once it has\n");
+        ending = ending || answer == Answer::Ending;
+        if (!ending) {
             ++round;
             continue;
         }
-        if (!toldWaiting)
-            std::fprintf(stderr, "Dupliqa: the program of this folder is ending; this one starts once it has\n");
-        toldWaiting = true;
+        // A program that said it is ending is waited for, whatever it answers on its way out.
         QThread::msleep(EndingPollMs);
     }
     std::fprintf(stderr, "Dupliqa: %s; this program runs beside any other of its folder\n",
@@ -81,8 +82,12 @@ OneProgramPerFolder::Answer OneProgramPerFolder::askRunningToShow() const
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(ConnectCeilingMs))
         return Answer::None;
-    char answer = ShownByte;
+    char answer = 0;
     if (socket.bytesAvailable() > 0 || socket.waitForReadyRead(ConnectCeilingMs))
         socket.read(&answer, 1);
-    return answer == EndingByte ? Answer::Ending : Answer::Shown;
+    if (answer == ShownByte || answer == EndingByte)
+        return answer == ShownByte ? Answer::Shown : Answer::Ending;
+    // No answer: a holder on its way out closes the connection unanswered; one still there is busy and
+    // shows its window when it comes to it.
+    return socket.state() == QLocalSocket::ConnectedState ? Answer::Shown : Answer::None;
 }
