@@ -85,8 +85,10 @@ OneProgramPerFolder::Answer OneProgramPerFolder::askRunningToShow() const
     char answer = 0;
     if (socket.bytesAvailable() > 0 || socket.waitForReadyRead(ConnectCeilingMs))
         socket.read(&answer, 1);
-    if (answer == ShownByte || answer == EndingByte)
-        return answer == ShownByte ? Answer::Shown : Answer::Ending;
+    if (answer == ShownByte)
+        return Answer::Shown;
+    if (answer == EndingByte)
+        return Answer::Ending;
     // No answer: a holder on its way out closes the connection unanswered; one still there is busy and
     // shows its window when it comes to it.
     return socket.state() == QLocalSocket::ConnectedState ? Answer::Shown : Answer::None;

@@ -28,12 +28,8 @@ constexpr const char* NewLogName = "Error.log";
     throw Error("Cannot write the error log " + path + ": " + reason);
 }
 
-// Where names differing in case alone stand side by side (a log copied in from elsewhere), the exact name is
-// the log, so that which file is used never rests on the order of a listing.
 std::optional<std::string> ExistingLogName()
 {
-    if (platform::IsRegularFile(platform::ExeFolder() + NewLogName))
-        return NewLogName;
     return platform::FindFileCaseBlind(platform::ExeFolder(), NewLogName);
 }
 

@@ -131,11 +131,11 @@ std::optional<std::string> FindFileCaseBlind(const std::string& folder, const st
 {
     std::optional<std::string> found;
     ForEachNonFolder(folder, [&](const std::string& candidate) {
-        if (EqualIgnoringAsciiCase(candidate, name)) {
+        if (!EqualIgnoringAsciiCase(candidate, name))
+            return true;
+        if (!found || candidate == name)
             found = candidate;
-            return false;
-        }
-        return true;
+        return candidate != name;
     });
     return found;
 }

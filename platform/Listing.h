@@ -14,7 +14,8 @@ namespace platform {
 std::vector<std::string> FindFilesBySuffix(const std::string& folder, const std::string& suffix);
 
 // The name of an entry of folder that is not a folder and equals name ignoring ASCII case
-// ("error.log" finds "Error.log" or "ERROR.LOG"); nothing when there is none.
+// ("error.log" finds "Error.log" or "ERROR.LOG"); nothing when there is none. Where several do (a file
+// copied in beside another spelling), name's own spelling, so that the order of a listing never decides.
 std::optional<std::string> FindFileCaseBlind(const std::string& folder, const std::string& name);
 
 // The names of the folders in folder that a folder tree offers: hidden ones (a leading ".") left

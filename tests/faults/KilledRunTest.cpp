@@ -50,6 +50,19 @@ bool WaitForCreation(int inotify, const std::string& name, std::chrono::millisec
     }
 }
 
+// Lets a run in a child process go to the pump before its first file's block number block, tells the test
+// "copying", and holds it there, in the middle of the copy, until it is killed.
+void HoldInTheCopy(RunHarness& run, int block, int toParent)
+{
+    run.view.onPump = [&run, block, toParent, pumps = 0]() mutable {
+        if (run.view.gaugePosition == 1 && ++pumps == block) {
+            Tell(toParent, "copying");
+            for (;;)
+                ::pause();
+        }
+    };
+}
+
 } // namespace
 
 TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyOrNoneAndTheNextRunFinishesTheJob)
@@ -74,14 +87,7 @@ TEST(KilledRun, InTheMiddleOfABlockCopyLeavesThePreviousCopyOrNoneAndTheNextRunF
 
         Child child([&](int toParent) {
             RunHarness run(dir / "exe");
-            int pumps = 0;
-            run.view.onPump = [&] {
-                if (run.view.gaugePosition == 1 && ++pumps == 20) {
-                    Tell(toParent, "copying");
-                    for (;;)
-                        ::pause(); // held here, in the middle of the copy, until killed
-                }
-            };
+            HoldInTheCopy(run, 20, toParent);
             run.Run(dir / "src", dir / "backup");
             Tell(toParent, "the run ended");
             return 0;
@@ -137,14 +143,7 @@ TEST(KilledRun, ASecondProgramTakingThePartFileNameOverNeverGetsItsHalfCopyPutIn
             return;
         second.emplace([&](int toParent) {
             RunHarness run(dir / "exe2");
-            int held = 0;
-            run.view.onPump = [&] {
-                if (run.view.gaugePosition == 1 && ++held == 10) {
-                    Tell(toParent, "copying");
-                    for (;;)
-                        ::pause();
-                }
-            };
+            HoldInTheCopy(run, 10, toParent);
             run.Run(dir / "src", dir / "backup");
             return 0;
         });
