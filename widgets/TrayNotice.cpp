@@ -1,7 +1,7 @@
 #include "widgets/TrayNotice.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QSystemTrayIcon>
@@ -17,12 +17,6 @@ const QString DefaultAction = QStringLiteral("default");
 // Let the service choose how long the notice stays.
 constexpr int ServiceTimeout = -1;
 
-bool ServiceRuns()
-{
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(Service).value();
-}
-
 } // namespace
 
 TrayNotice::TrayNotice(QSystemTrayIcon* icon, std::function<void()> onClicked)
@@ -34,24 +28,30 @@ TrayNotice::TrayNotice(QSystemTrayIcon* icon, std::function<void()> onClicked)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
-    bus.connect(Service, ServicePath, ServiceInterface, QStringLiteral("ActionInvoked"), this,
+    // Matched on any sender: naming the service would have Qt ask the bus for its owner and wait for
+    // the answer. The notices' ids, which only the service's own answers carry, pick ours out.
+    bus.connect(QString(), ServicePath, ServiceInterface, QStringLiteral("ActionInvoked"), this,
                 SLOT(serviceActionInvoked(uint, QString)));
-    bus.connect(Service, ServicePath, ServiceInterface, QStringLiteral("NotificationClosed"), this,
+    bus.connect(QString(), ServicePath, ServiceInterface, QStringLiteral("NotificationClosed"), this,
                 SLOT(serviceNoticeClosed(uint, uint)));
 }
 
 void TrayNotice::Show(const QString& title, const QString& body)
 {
-    if (!ServiceRuns()) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
         showBalloon(title, body);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(Service, ServicePath, ServiceInterface, QStringLiteral("Notify"));
     call << QStringLiteral("Dupliqa") << 0u << QString() << title << body << QStringList{DefaultAction, title}
          << QVariantMap{} << ServiceTimeout;
-    // Asked without waiting, so the window stays alive while the service answers; a service that
-    // refuses or has gone in the meantime leaves the balloon.
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    // Only a service that runs now shows it: the bus refuses the call where none owns the name,
+    // rather than starting one, and the balloon shows instead.
+    call.setAutoStartService(false);
+    // Nothing here waits for the bus: a bus that has stopped answering would hold the window, and the
+    // runs with it. A refusal, or no answer within the call's timeout, leaves the balloon.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, title, body](QDBusPendingCallWatcher* done) {
         const QDBusPendingReply<uint> reply = *done;
         if (reply.isError())
