@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -68,12 +69,16 @@ std::string ProfileLine(const WizardResult& result)
     return result.WizName + ";" + result.WizSource + ";" + result.WizDestination + ";" + result.WizInterval;
 }
 
-bool NameInUse(const ProfileCommandContext& context, const std::string& name)
+// Asked of the loaded table and of the file as it is now: another program may have added the name
+// while the wizard was open.
+bool NameInUse(const ProfileCommandContext& context, const std::vector<std::string>& lines, const std::string& name)
 {
     for (int32_t n = 1; n <= context.ProfileCount; ++n)
         if (SameProfileName(name, context.ProfileTable[n].Name.ToText()))
             return true;
-    return false;
+    const size_t loaded = std::min(lines.size(), static_cast<size_t>(MaxProfiles));
+    return std::any_of(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(loaded),
+                       [&](const std::string& line) { return SameProfileName(name, GetField(line, 1)); });
 }
 
 // The first profile named like caption, searched among the loaded profiles only.
@@ -102,13 +107,13 @@ void AddWizardsProfile(const ProfileCommandContext& context)
     const WizardResult& result = context.result;
     if (result.WizName.empty())
         return;
-    if (NameInUse(context, result.WizName)) {
-        context.dialogs.ShowMessage(context.text[UiKey::Mprofileexist]);
-        return;
-    }
 
     const std::string path = ItemsPath();
     platform::TextLines text = platform::ReadTextLines(path);
+    if (NameInUse(context, text.lines, result.WizName)) {
+        context.dialogs.ShowMessage(context.text[UiKey::Mprofileexist]);
+        return;
+    }
     // The file may have grown behind the table's back; a line past the table would never load.
     if (text.lines.size() >= static_cast<size_t>(MaxProfiles)) {
         RefuseFullTable(context, text.lines.size());
@@ -119,8 +124,32 @@ void AddWizardsProfile(const ProfileCommandContext& context)
     ReloadProfiles(context);
 }
 
-// The wizard was opened on profile i.
-void ReplaceWithWizardsProfile(const ProfileCommandContext& context, int32_t i)
+bool HoldsProfile(const std::string& line, const WizardStart& loaded)
+{
+    return GetField(line, 1) == loaded.name && GetField(line, 2) == loaded.source
+        && GetField(line, 3) == loaded.destination && GetField(line, 4) == loaded.interval;
+}
+
+// The line of the edited profile, which was loaded from line loadedAt. Another program may have changed
+// Items.txt while the wizard was open: then it is the first loaded line that still holds the profile as it
+// was loaded, or else the first that holds a profile of its name, changed meanwhile. None when it is gone.
+std::optional<size_t> LineOfEditedProfile(const std::vector<std::string>& lines, size_t loadedAt,
+                                          const WizardStart& loaded)
+{
+    const size_t loadedLines = std::min(lines.size(), static_cast<size_t>(MaxProfiles));
+    if (loadedAt < loadedLines && HoldsProfile(lines[loadedAt], loaded))
+        return loadedAt;
+    for (size_t i = 0; i < loadedLines; ++i)
+        if (HoldsProfile(lines[i], loaded))
+            return i;
+    for (size_t i = 0; i < loadedLines; ++i)
+        if (SameProfileName(GetField(lines[i], 1), loaded.name))
+            return i;
+    return std::nullopt;
+}
+
+// The wizard was opened on profile i, loaded as it started.
+void ReplaceWithWizardsProfile(const ProfileCommandContext& context, int32_t i, const WizardStart& loaded)
 {
     const WizardResult& result = context.result;
     if (result.WizName.empty())
@@ -129,13 +158,18 @@ void ReplaceWithWizardsProfile(const ProfileCommandContext& context, int32_t i)
     const std::string path = ItemsPath();
     platform::TextLines text = platform::ReadTextLines(path);
     std::vector<std::string>& lines = text.lines;
-    const auto lineOfProfile = static_cast<size_t>(i - 1);
-    if (lineOfProfile < lines.size())
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(lineOfProfile));
+    const std::optional<size_t> lineOfProfile = LineOfEditedProfile(lines, static_cast<size_t>(i - 1), loaded);
+    if (lineOfProfile) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*lineOfProfile));
+    } else if (lines.size() >= static_cast<size_t>(MaxProfiles)) {
+        // Removed meanwhile from a full file: appended, it would lie past the table and never load.
+        RefuseFullTable(context, lines.size());
+        return;
+    }
     // The edited profile moves to the end, unless the file holds more lines than the table
     // loads: there the end would hide it, so it keeps its place.
-    if (lines.size() >= static_cast<size_t>(MaxProfiles) && lineOfProfile <= lines.size())
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lineOfProfile), ProfileLine(result));
+    if (lineOfProfile && lines.size() >= static_cast<size_t>(MaxProfiles))
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*lineOfProfile), ProfileLine(result));
     else
         lines.push_back(ProfileLine(result));
     platform::WriteTextLines(path, text);
@@ -166,8 +200,7 @@ void EditProfileCommand(const ProfileCommandContext& context)
     if (!found)
         return;
     const Profile& profile = context.ProfileTable[*found];
-    OpenWizard(context,
-               WizardStart{profile.Source.ToText(), profile.Destination.ToText(), profile.Name.ToText(),
-                           profile.Interval.ToText()},
-               [context, i = *found] { ReplaceWithWizardsProfile(context, i); });
+    const WizardStart loaded{profile.Source.ToText(), profile.Destination.ToText(), profile.Name.ToText(),
+                             profile.Interval.ToText()};
+    OpenWizard(context, loaded, [context, i = *found, loaded] { ReplaceWithWizardsProfile(context, i, loaded); });
 }

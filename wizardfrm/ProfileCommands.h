@@ -29,6 +29,7 @@ struct ProfileCommandContext {
 void NewProfileCommand(const ProfileCommandContext& context);
 
 // Edit profile: the wizard filled from the first profile named like the selected item; its line
-// is replaced by the wizard's result at the end of Items.txt and the profiles are reloaded.
+// is replaced by the wizard's result at the end of Items.txt and the profiles are reloaded. A line
+// that another program moved or changed meanwhile is found again; no other profile's line is touched.
 // Errors as for NewProfileCommand.
 void EditProfileCommand(const ProfileCommandContext& context);

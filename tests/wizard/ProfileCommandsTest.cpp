@@ -270,6 +270,37 @@ TEST_F(ProfileCommands, EditOntoAnotherNameIsAcceptedAndLaterEditsTakeTheFirstOf
     }
 }
 
+TEST_F(ProfileCommands, ItemsChangedByAnotherProgramWhileTheWizardIsOpenKeepsEveryOtherProfile)
+{
+    // Meanwhile a line above the edited one, the edited profile changed, or it removed; last, a New whose
+    // name another program took meanwhile.
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"Z;/z;/y;3\r\nA;/a;/b;1\r\nB;/c;/d;2\r\n", "Z;/z;/y;3\r\nA;/a;/b;1\r\nB;/c;/d;2\r\n"},
+        {"B;/c;/d;9\r\nA;/a;/b;1\r\n", "A;/a;/b;1\r\nB;/c;/d;2\r\n"},
+        {"A;/a;/b;1\r\n", "A;/a;/b;1\r\nB;/c;/d;2\r\n"},
+    };
+    for (const auto& [meanwhile, expected] : cases) {
+        WriteItems("A;/a;/b;1\r\nB;/c;/d;2\r\n");
+        Load();
+        list.Select(1);
+        WhenWizardOpens([this, meanwhile = meanwhile](TWizard& wizard) {
+            WriteItems(meanwhile);
+            FinishUnchanged(wizard);
+        });
+        Run(EditProfileCommand);
+        EXPECT_EQ(Items(), expected) << meanwhile;
+    }
+
+    WhenWizardOpens([this](TWizard& wizard) {
+        WriteItems("A;/a;/b;1\r\nnewprofile1;/n;/m;5\r\n");
+        FinishWizard(wizard, QStringLiteral("/s"), QStringLiteral("/d"), QStringLiteral("60"),
+                     QStringLiteral("NewProfile1"));
+    });
+    Run(NewProfileCommand);
+    EXPECT_EQ(Items(), "A;/a;/b;1\r\nnewprofile1;/n;/m;5\r\n");
+    EXPECT_EQ(dialogs.messages.back(), "Υπάρχει ήδη το προφίλ");
+}
+
 TEST_F(ProfileCommands, EditOfACaptionThatNamesNoProfileDoesNothing)
 {
     const std::string before = "Docs;/a;/b;1\r\n";
