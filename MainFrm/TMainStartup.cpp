@@ -62,6 +62,9 @@ void TMain::relabel(const ::UiText& text)
     };
     for (const auto& [control, key] : captions)
         control->setProperty("text", WidgetText(text[key]));
+    // A language chosen during a run: the button stays the Stop button it is, in the new language.
+    if (m_runButtonImage == StopImage)
+        ToolButton12->setText(WidgetText(text[UiKey::Mstop]));
 }
 
 void TMain::LanguageItemClick(int index)

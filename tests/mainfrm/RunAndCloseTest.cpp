@@ -75,14 +75,20 @@ TEST_F(MainWindowTest, StopClickDuringARunOnlyRequestsTheStop)
         WriteFileBytes(dir / ("src/f" + std::to_string(i)), std::string(1000, 'x'));
     MakeFolders(dir / "dst");
     WriteFileBytes(dir / "Items.txt", "P;" + (dir / "src") + ";" + (dir / "dst") + ";180\r\n");
+    WriteFileBytes(dir / "Other.Lang", "[Language]\r\nBRun=Go\r\nMstop=Halt\r\n");
     TMain& main = Start();
     Select(main, 0);
 
     bool sawStopButton = false;
+    std::string captionInOtherLanguage;
     QTimer stopper;
     QObject::connect(&stopper, &QTimer::timeout, [&] {
         if (main.RunButtonImage() == 4) {
             sawStopButton = Text(main.ToolButton12) == "Διακοπή";
+            for (QAction* language : main.LanguageItems)
+                if (Text(language) == "Other")
+                    language->trigger();
+            captionInOtherLanguage = Text(main.ToolButton12);
             main.ToolButton12->click();
             stopper.stop();
         }
@@ -90,6 +96,7 @@ TEST_F(MainWindowTest, StopClickDuringARunOnlyRequestsTheStop)
     stopper.start(0);
     main.ToolButton12->click();
     EXPECT_TRUE(sawStopButton);
+    EXPECT_EQ(captionInOtherLanguage, "Halt") << "a language chosen during the run keeps the Stop button";
     EXPECT_TRUE(main.StopRequested);
     EXPECT_EQ(main.RunButtonImage(), 3);
     EXPECT_EQ(main.ItemImage(0), 0) << "a stopped run without failures counts as clean";
