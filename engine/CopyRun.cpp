@@ -168,7 +168,9 @@ private:
 // Which destination file each destination name of this run reached. On a disk that ignores letter case (a FAT
 // or exFAT stick) "A.txt" and "a.txt" name one file: the second name would replace the first one's copy, and
 // each would be copied again at every run. A name that reaches a file already claimed by another is a failure
-// of its own, and the first name's copy stays.
+// of its own, and the first name's copy stays; unless the folder lists it as an entry of its own, since two
+// entries of one file are two names of their own (hard links, as a deduplicated backup has), each copied as
+// its source needs. Only such names pay for the listing.
 class DestinationNames {
 public:
     explicit DestinationNames(RunContext& ctx) : m_ctx(ctx) {}
@@ -288,7 +290,7 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
             break;
         if (!file)
             unreachable.PassOver(failure);
-        else if (names.ClaimedByAnother(destinationSeen, i)
+        else if ((names.ClaimedByAnother(destinationSeen, i) && !folders.HoldsEntryNamed(file->destinationName))
                  || (destinationSeen && folders.IsAnotherSpellingOfAPlacedName(file->destinationName)))
             names.PassOver(*file);
         else if (CopyWithFallbacks(ctx, mount, folders, *file, needsCopy)) {

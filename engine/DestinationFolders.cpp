@@ -201,6 +201,17 @@ bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
     return other && m_enteredFolder && !ListsBoth(*m_enteredFolder, name, *other);
 }
 
+bool DestinationFolders::HoldsEntryNamed(const std::string& name) const
+{
+    if (!m_enteredFolder)
+        return false;
+    platform::FolderListing listing(*m_enteredFolder);
+    while (const auto entry = listing.Next())
+        if (entry->name == name)
+            return true;
+    return false;
+}
+
 void DestinationFolders::Placed(const std::string& name)
 {
     m_placedNames.Add(name);

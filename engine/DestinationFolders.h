@@ -65,6 +65,10 @@ public:
     // The folder is listed only for a name that one placed there differs from in letter case alone.
     bool IsAnotherSpellingOfAPlacedName(const std::string& name);
 
+    // Whether the prepared folder, listed now, holds an entry spelled exactly name: then name is a file of its
+    // own there, whatever other names lead to the same file (hard links, as a deduplicated backup has).
+    bool HoldsEntryNamed(const std::string& name) const;
+
     // Notes that a name of this run now has its copy in the prepared folder.
     void Placed(const std::string& name);
 

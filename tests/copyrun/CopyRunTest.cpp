@@ -433,6 +433,16 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
         EXPECT_EQ(ReadFileBytes(copies + "dir/x.txt"), "two, longer");
         EXPECT_EQ(ReadFileBytes(copies + "έγγραφο.txt"), "small, longer");
     }
+    // Two names of one file there (a backup deduplicated into hard links) are still two copies of their own.
+    ASSERT_EQ(::unlink((copies + "a.txt").c_str()), 0);
+    ASSERT_EQ(::link((copies + "A.txt").c_str(), (copies + "a.txt").c_str()), 0);
+    {
+        RunHarness linked;
+        RunBackup(linked.ctx, dir / "src", dir / "backup");
+        EXPECT_EQ(linked.lastRunFailed, 0);
+        EXPECT_EQ(ReadFileBytes(copies + "A.txt"), "upper");
+        EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "lower, longer");
+    }
     LoopFileSystem disk(LoopFileSystem::Kind::ExFat);
     if (!disk.mounted())
         GTEST_SKIP() << disk.reason();
