@@ -99,11 +99,25 @@ void RememberAsExact(const std::string& path)
     LastExactLog() = platform::IdentityOfRegularFile(path);
 }
 
-void AppendToLogFile(const std::string& path, bool create, const std::string& text)
+platform::LogFile OpenLog(const std::string& path, bool create)
 {
     if (create)
         platform::CreateFileIfMissing(path);
-    platform::LogFile log(path);
+    try {
+        return platform::LogFile(path);
+    } catch (const platform::LogFileFailure& failure) {
+        // A link to a log kept elsewhere whose file is missing (its folder emptied): the log begins there, as a
+        // rewrite would begin it.
+        if (create || failure.error != ENOENT)
+            throw;
+    }
+    platform::CreateFileIfMissing(path);
+    return platform::LogFile(path);
+}
+
+void AppendToLogFile(const std::string& path, bool create, const std::string& text)
+{
+    platform::LogFile log = OpenLog(path, create);
     const bool knownExact = log.Appendable() && LastExactLog() == log.Identity();
     const std::string content = knownExact ? std::string() : log.ReadAll();
     const bool exact = knownExact || IsAsRewriteLeavesIt(content);
@@ -160,8 +174,12 @@ void ClearErrorLog(const UiText& text, UserDialogs& dialogs)
 {
     dialogs.AskInformation(text[UiKey::MconfirmDel], [] {
         // Every spelling of the name goes: one left behind would be the log again, old lines and all.
-        for (auto existing = ExistingLogName(); existing; existing = ExistingLogName())
-            if (!platform::RemoveFile(platform::ExeFolder() + *existing))
-                break;
+        for (auto existing = ExistingLogName(); existing; existing = ExistingLogName()) {
+            const std::string path = platform::ExeFolder() + *existing;
+            if (!platform::RemoveFile(path)) {
+                const int error = errno;
+                throw Error("Cannot delete the error log " + path + ": " + std::strerror(error));
+            }
+        }
     });
 }

@@ -22,5 +22,6 @@ std::string FolderFailureText(const UiText& text, const std::string& folder, con
 // Opens the log in the desktop's text viewer, the path passed whole; failures are silent.
 void ViewErrorLog();
 
-// Asks with the information box (MconfirmDel) and deletes the log when the answer is Yes.
+// Asks with the information box (MconfirmDel) and deletes the log when the answer is Yes. A log that cannot
+// be deleted throws Error("Cannot delete the error log <path>: <reason>"), which the box shows.
 void ClearErrorLog(const UiText& text, UserDialogs& dialogs);

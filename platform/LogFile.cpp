@@ -21,7 +21,7 @@ FileIdentity IdentityOf(const struct stat& info)
 
 [[noreturn]] void Fail(bool writing, int error)
 {
-    throw LogFileFailure(writing, std::strerror(error));
+    throw LogFileFailure(writing, std::strerror(error), error);
 }
 
 } // namespace
@@ -29,7 +29,7 @@ FileIdentity IdentityOf(const struct stat& info)
 std::optional<FileIdentity> IdentityOfRegularFile(const std::string& path)
 {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
         return IdentityOf(info);
     return std::nullopt;
 }
@@ -48,7 +48,7 @@ bool RemoveFile(const std::string& path)
 
 LogFile::LogFile(const std::string& path)
 {
-    m_fd = FileDescriptor(::open(path.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    m_fd = FileDescriptor(::open(path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_CLOEXEC));
     m_appendable = m_fd.valid();
     if (!m_fd.valid())
         m_fd = FileDescriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));

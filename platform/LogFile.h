@@ -13,8 +13,12 @@ namespace platform {
 // A log file that cannot be read or written; what() holds the system's words for it.
 class LogFileFailure : public std::runtime_error {
 public:
-    LogFileFailure(bool writing, const std::string& reason) : std::runtime_error(reason), writing(writing) {}
+    LogFileFailure(bool writing, const std::string& reason, int error = 0)
+        : std::runtime_error(reason), writing(writing), error(error)
+    {
+    }
     bool writing;
+    int error; // errno, where the system gave one
 };
 
 // What a file looked like when it was last seen. Any write, rename or replacement since changes at least one
@@ -30,7 +34,7 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// The identity of the regular file under path, links not followed; nothing for anything else.
+// The identity of the regular file that path names, links followed; nothing for anything else.
 std::optional<FileIdentity> IdentityOfRegularFile(const std::string& path);
 
 // Creates path as an empty file when nothing is there; an existing file is left as it is.
@@ -40,13 +44,13 @@ void CreateFileIfMissing(const std::string& path);
 // Removes the file under path; false when it could not.
 bool RemoveFile(const std::string& path);
 
-// A log opened for one append. Lines can go to its end in place only when it is a regular file that is not a
-// symbolic link and has no other name: a rewrite replaces the name's file, so writing through a link or into a
-// file shared with another name would leave something else than a rewrite does.
+// A log opened for one append; a link is followed to the file it names, which is what a rewrite replaces. Lines
+// can go to its end in place only when that file has no other name: a rewrite would part the two names, so
+// writing into the shared file would leave something else than a rewrite does.
 class LogFile {
 public:
-    // Throws LogFileFailure (reading) when it cannot be opened, or is no regular file: a fifo or device under
-    // the log's name would block the read or never end it.
+    // Throws LogFileFailure (reading) when it cannot be opened (with ENOENT where a link names a missing file),
+    // or is no regular file: a fifo or device under the log's name would block the read or never end it.
     explicit LogFile(const std::string& path);
 
     bool Appendable() const { return m_appendable; }

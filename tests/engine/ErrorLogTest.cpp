@@ -209,24 +209,34 @@ TEST_F(ErrorLogTest, ThousandAppendsGiveExactlyWhatRewritesWould)
 
 TEST_F(ErrorLogTest, AppendsToALongLogCostNoMoreThanTheirOwnLine)
 {
-    const std::string path = exe / "Error.log";
+    // A log kept elsewhere through a link, its file missing: the first line begins it there.
+    TempFolder elsewhere;
+    ASSERT_EQ(::symlink((elsewhere / "Error.log").c_str(), (exe / "Error.log").c_str()), 0);
+    AppendErrorLog("first");
+    EXPECT_EQ(ReadFileBytes(elsewhere / "Error.log"), stamp + " first\r\n");
+
     const std::string line = stamp + " " + std::string(98, 'x') + "\r\n";
     std::string content;
     for (int i = 0; i < 200000; ++i)
         content += line;
-    WriteFileBytes(path, content);
+    for (const bool linked : {true, false}) {
+        const std::string path = linked ? elsewhere / "Error.log" : exe / "Error.log";
+        if (!linked)
+            std::filesystem::remove(exe / "Error.log");
+        WriteFileBytes(path, content);
 
-    const std::optional<ProcessIo> before = ProcessIoSoFar();
-    if (!before)
-        GTEST_SKIP() << NoProcessIo;
-    for (int i = 0; i < 200; ++i)
-        AppendErrorLog(std::string(98, 'x'));
-    const ProcessIo after = ProcessIoSoFar().value();
+        const std::optional<ProcessIo> before = ProcessIoSoFar();
+        if (!before)
+            GTEST_SKIP() << NoProcessIo;
+        for (int i = 0; i < 200; ++i)
+            AppendErrorLog(std::string(98, 'x'));
+        const ProcessIo after = ProcessIoSoFar().value();
 
-    EXPECT_EQ(std::filesystem::file_size(path), content.size() + 200 * line.size());
-    // The first append reads the log to know that a line may simply go to its end; no append rewrites it.
-    EXPECT_LT(after.read - before->read, content.size() + content.size() / 2) << "the log is read once";
-    EXPECT_LT(after.written - before->written, content.size()) << "only the new lines are written";
+        EXPECT_EQ(std::filesystem::file_size(path), content.size() + 200 * line.size()) << linked;
+        // The first append reads the log to know that a line may simply go to its end; no append rewrites it.
+        EXPECT_LT(after.read - before->read, content.size() + content.size() / 2) << "read once; " << linked;
+        EXPECT_LT(after.written - before->written, content.size()) << "only the new lines are written; " << linked;
+    }
 }
 
 TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
@@ -250,6 +260,22 @@ TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
     ClearErrorLog(greek, yes);
     EXPECT_EQ(yes.informationQuestions.size(), 2u);
     EXPECT_EQ(yes.Count(), 2u);
+
+    // A log that cannot go says so rather than seem cleared.
+    WriteFileBytes(exe / "Error.log", "kept\r\n");
+    {
+        ImmutableFlag frozenFolder(exe.path());
+        if (frozenFolder.applied()) {
+            try {
+                ClearErrorLog(greek, yes);
+                ADD_FAILURE() << "a log left in place must raise";
+            } catch (const Error& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "Cannot delete the error log " + exe / "Error.log" + ": Operation not permitted");
+            }
+        }
+    }
+    ASSERT_TRUE(std::filesystem::remove(exe / "Error.log"));
 
     AppendErrorLog("after clearing");
     EXPECT_EQ(ReadFileBytes(exe / "Error.log"), stamp + " after clearing\r\n");
