@@ -1,6 +1,8 @@
 #include "OneProgramPerFolder.h"
 
 #include "platform/ExeFolder.h"
+#include "platform/Folder.h"
+#include "platform/PeerUser.h"
 
 #include <QLocalSocket>
 #include <QThread>
@@ -23,6 +25,12 @@ constexpr unsigned long EndingPollMs = 500;
 constexpr char ShownByte = 'S';
 constexpr char EndingByte = 'E';
 
+// The name is open to every user of the machine: only a process of ours is a program of this folder.
+bool IsOurs(const QLocalSocket& socket)
+{
+    return platform::PeerUserOf(static_cast<int>(socket.socketDescriptor())) == platform::RunningUser();
+}
+
 } // namespace
 
 OneProgramPerFolder::OneProgramPerFolder()
@@ -33,9 +41,11 @@ OneProgramPerFolder::OneProgramPerFolder()
     m_server.setSocketOptions(QLocalServer::AbstractNamespaceOption);
     QObject::connect(&m_server, &QLocalServer::newConnection, [this] {
         while (QLocalSocket* request = m_server.nextPendingConnection()) {
-            const bool shown = !m_show || m_show();
-            request->write(shown ? &ShownByte : &EndingByte, 1);
-            request->flush(); // before the socket goes with deleteLater
+            if (IsOurs(*request)) {
+                const bool shown = !m_show || m_show();
+                request->write(shown ? &ShownByte : &EndingByte, 1);
+                request->flush(); // before the socket goes with deleteLater
+            }
             request->disconnectFromServer();
             request->deleteLater();
         }
@@ -55,6 +65,11 @@ bool OneProgramPerFolder::AnotherRuns()
         const Answer answer = askRunningToShow();
         if (answer == Answer::Shown)
             return true;
+        if (answer == Answer::Foreign) {
+            std::fprintf(stderr, "Dupliqa: another user's process holds the name of this folder's program; this "
+                                 "program runs beside it\n");
+            return false;
+        }
         if (answer == Answer::Ending && !ending)
             std::fprintf(stderr, "Dupliqa: the program of this folder is ending; this one starts once it has\n");
         ending = ending || answer == Answer::Ending;
@@ -82,6 +97,8 @@ OneProgramPerFolder::Answer OneProgramPerFolder::askRunningToShow() const
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(ConnectCeilingMs))
         return Answer::None;
+    if (!IsOurs(socket))
+        return Answer::Foreign;
     char answer = 0;
     if (socket.bytesAvailable() > 0 || socket.waitForReadyRead(ConnectCeilingMs))
         socket.read(&answer, 1);

@@ -11,6 +11,8 @@
 // lives in the abstract namespace, which the kernel frees with the process that holds it: a
 // program that was killed never stops the next start. A program that is ending (Exit lets its run
 // finish) answers a later start so, and that start waits to take the folder over when it has gone.
+// Any user can take a name in that namespace: a holder that is another user's process is none of
+// ours, and neither is a start of another user's; a start then runs beside it and says so.
 class OneProgramPerFolder {
 public:
     OneProgramPerFolder();
@@ -27,7 +29,7 @@ public:
     void OnShowRequested(std::function<bool()> show);
 
 private:
-    enum class Answer { Shown, Ending, None };
+    enum class Answer { Shown, Ending, None, Foreign };
     Answer askRunningToShow() const;
 
     QString m_name;

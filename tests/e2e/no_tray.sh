@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Without a system tray, with the real program under Xvfb: a killed program never stops the next
-# start, and a program in another folder runs beside it; the main window shows itself at start-up,
+# start, nor does another user's process holding the folder's name, and a program in another folder
+# runs beside it; the main window shows itself at start-up,
 # since a hidden window could never be reached; the program keeps running, and the close request
 # of the title bar leaves the window reachable (never withdrawn) and the program running. When a
 # tray turns up later, the icon is added to it; when it goes away while the window is hidden, the
@@ -22,6 +23,32 @@ e2e_start_program
 e2e_wait_for 10 "the main window of a start that is then killed" e2e_main_window "$E2E_APP_PID"
 kill -KILL "$E2E_APP_PID"
 wait "$E2E_APP_PID" 2>/dev/null || true
+
+# A process of another user that holds the folder's name and answers as a program of it would is none
+# of ours: this start runs beside it, and says so.
+if [[ $(id -u) -eq 0 ]]; then
+    name="Dupliqa-$(stat -c '%d-%i' "$E2E_APP")"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '
+import socket, sys
+held = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+held.bind("\0" + sys.argv[1])
+held.listen(8)
+while True:
+    start, _ = held.accept()
+    start.sendall(b"S")
+    start.close()' "$name" >>"$E2E_WORK/squatter.log" 2>&1 &
+    squatter=$!
+    E2E_OTHER_PIDS+=("$squatter")
+    e2e_wait_for 5 "another user's process to hold the folder's name" grep -q "@$name\$" /proc/net/unix
+    e2e_start_program
+    e2e_wait_for 10 "the window of a start whose folder's name another user holds" e2e_main_window "$E2E_APP_PID"
+    grep -q "another user's process holds the name" "$E2E_WORK/app.log" \
+        || e2e_fail "a start beside another user's process did not say so"
+    e2e_stop_process "$E2E_APP_PID"
+    e2e_stop_process "$squatter"
+else
+    e2e_log "not root: no other user to hold the folder's name"
+fi
 
 e2e_start_program
 pid=$E2E_APP_PID
