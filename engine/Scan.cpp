@@ -79,6 +79,11 @@ public:
             NoteUnlistable(folder, folder.empty() ? ENOENT : top.error());
             return;
         }
+        // A destination that is the source itself leaves nothing to back up: a clean picture would say otherwise.
+        if (IsSameFolder(top, m_excluded)) {
+            m_unlistable.push_back({folder, m_ctx.Text[UiKey::Error1]});
+            return;
+        }
         if (!IsNotToBeEntered(top))
             ScanOpenFolder(top, SourceBaseOf(folder));
     }

@@ -20,8 +20,8 @@ struct UnlistableFolder {
     std::string reason; // the system's words for the error
 };
 
-// As above, and notes in unlistable the source folder when it is missing or cannot be listed, and
-// each folder below it that cannot be listed. A subfolder that is gone or is no folder any more by
+// As above, and notes in unlistable the source folder when it is missing or cannot be listed, or is the
+// excluded folder itself (with the Error1 text), and each folder below it that cannot be listed. A subfolder that is gone or is no folder any more by
 // the time it is entered was not part of the tree and is not noted.
 void ScanFolder(RunContext& ctx, const std::string& folder, const std::string& mask, bool recurse,
                 std::vector<UnlistableFolder>& unlistable);

@@ -342,6 +342,13 @@ TEST(RunBackup, ADestinationRootOfSlashNamesTheSourcesThemselvesAndLeavesThemAlo
     EXPECT_TRUE(PartFilesIn(dir / "src").empty());
     EXPECT_EQ(run.lastRunFailed, 0);
     EXPECT_TRUE(run.LogLines().empty());
+
+    // A root that is the source folder itself, which the scan never enters, backs up nothing: a failure.
+    RunHarness itself;
+    RunBackup(itself.ctx, dir / "src", dir / "src");
+    EXPECT_EQ(itself.lastRunFailed, 1);
+    ASSERT_EQ(itself.LogLines().size(), 1u);
+    EXPECT_NE(itself.LogLines()[0].find(dir / "src: File cannot be copied onto itself"), std::string::npos);
 }
 
 TEST(RunBackup, ASourceNamedLikeAPartFileIsInEveryBackup)
