@@ -167,29 +167,34 @@ private:
 
 // Which destination file each destination name of this run reached. On a disk that ignores letter case (a FAT
 // or exFAT stick) "A.txt" and "a.txt" name one file: the second name would replace the first one's copy, and
-// each would be copied again at every run. A name that reaches a file already claimed by another is a failure
-// of its own, and the first name's copy stays; unless the folder lists it as an entry of its own, since two
-// entries of one file are two names of their own (hard links, as a deduplicated backup has), each copied as
-// its source needs. Only such names pay for the listing.
+// each would be copied again at every run; a folder mounted twice is the same. A name that reaches a file
+// already claimed by another is a failure of its own, and the first name's copy stays; unless the other name
+// lies in the same folder, reached by the same path, and the folder lists this one as an entry of its own:
+// two entries of one file there are two names of their own (hard links, as a deduplicated backup has), each
+// copied as its source needs. Only such names pay for the listing.
 class DestinationNames {
 public:
     explicit DestinationNames(RunContext& ctx) : m_ctx(ctx) {}
 
-    // Whether seen, what stands under the destination of file number, is the file of another name of this run.
-    bool ClaimedByAnother(const std::optional<platform::FileStatus>& seen, int32_t number) const
+    // Whether seen, what stands under the destination of file number in folders' prepared folder, is the file
+    // of another name of this run.
+    bool ClaimedByAnother(const std::optional<platform::FileStatus>& seen, int32_t number,
+                          DestinationFolders& folders, const std::string& name) const
     {
         if (!seen || seen->kind != platform::EntryKind::File)
             return false;
         const auto claim = m_claimed.find(FileKey{seen->device, seen->inode});
-        return claim != m_claimed.end() && claim->second != number;
+        if (claim == m_claimed.end() || claim->second.number == number)
+            return false;
+        return claim->second.folder != folders.FolderNumber() || !folders.HoldsEntryNamed(name);
     }
 
-    // The file that the destination of file number names now, once it is in place. Each file of the table has
-    // a destination of its own, so its number stands for that name.
-    void Claim(const std::optional<platform::FileStatus>& placed, int32_t number)
+    // The file that the destination of file number names now, once it is in place in the folder of that
+    // number. Each file of the table has a destination of its own, so its number stands for that name.
+    void Claim(const std::optional<platform::FileStatus>& placed, int32_t number, uint64_t folder)
     {
         if (placed && placed->kind == platform::EntryKind::File)
-            m_claimed.insert_or_assign(FileKey{placed->device, placed->inode}, number);
+            m_claimed.insert_or_assign(FileKey{placed->device, placed->inode}, ClaimBy{number, folder});
     }
 
     void PassOver(const FileToCopy& file)
@@ -209,11 +214,15 @@ private:
     struct FileKeyHash {
         size_t operator()(const FileKey& key) const { return std::hash<ino_t>()(key.inode) ^ (key.device << 1); }
     };
+    struct ClaimBy {
+        int32_t number;
+        uint64_t folder; // as DestinationFolders numbers the folders it enters
+    };
 
     RunContext& m_ctx;
     // One claim for each file copied or found in place, none given back before the run ends.
     std::pmr::monotonic_buffer_resource m_claimStore{size_t{2} << 20, &platform::LargePageMemory()};
-    std::pmr::unordered_map<FileKey, int32_t, FileKeyHash> m_claimed{&m_claimStore};
+    std::pmr::unordered_map<FileKey, ClaimBy, FileKeyHash> m_claimed{&m_claimStore};
 };
 
 // The source tree's folders, walked down from its open top: the file's path below the top names them.
@@ -290,11 +299,11 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
             break;
         if (!file)
             unreachable.PassOver(failure);
-        else if ((names.ClaimedByAnother(destinationSeen, i) && !folders.HoldsEntryNamed(file->destinationName))
+        else if (names.ClaimedByAnother(destinationSeen, i, folders, file->destinationName)
                  || (destinationSeen && folders.IsAnotherSpellingOfAPlacedName(file->destinationName)))
             names.PassOver(*file);
         else if (CopyWithFallbacks(ctx, mount, folders, *file, needsCopy)) {
-            names.Claim(destinationSeen, i);
+            names.Claim(destinationSeen, i, folders.FolderNumber());
             folders.Placed(file->destinationName);
         }
         ctx.View.PumpMessages();

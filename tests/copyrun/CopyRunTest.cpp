@@ -15,8 +15,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <utility>
@@ -465,6 +467,18 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
         EXPECT_EQ(linked.lastRunFailed, 0);
         EXPECT_EQ(ReadFileBytes(copies + "A.txt"), "upper");
         EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "lower, longer");
+    }
+    // Unlike a folder mounted a second time in the backup: one folder reached by two paths, one name passed over.
+    if (::mount((copies + "Dir").c_str(), (copies + "dir").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+        std::printf("bind mount refused (%s): a folder mounted twice is not tried\n", std::strerror(errno));
+    } else {
+        RunHarness twice;
+        RunBackup(twice.ctx, dir / "src", dir / "backup");
+        ::umount2((copies + "dir").c_str(), MNT_DETACH);
+        EXPECT_EQ(twice.lastRunFailed, 1);
+        const auto lines = twice.LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("x.txt: another file of this backup already has this name here"), std::string::npos);
     }
     LoopFileSystem disk(LoopFileSystem::Kind::ExFat);
     if (!disk.mounted())
