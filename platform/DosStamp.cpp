@@ -12,25 +12,6 @@ constexpr int LastDosYear = 2107;
 constexpr std::time_t SurelyStampedFrom = 315705600; // 1980-01-03 00:00 UTC
 constexpr std::time_t SurelyStampedUntil = 4354646400; // 2107-12-30 00:00 UTC
 
-// The first and last date-times that FAT and exFAT keep: 1980-01-01 00:00:00 and 2107-12-31 23:59:58.
-constexpr int32_t FirstStamp = 0x00210000;
-constexpr int32_t LastStamp = static_cast<int32_t>(0xFF9FBF7Du);
-// 128 years of the seven-bit year, as whole days: a date-time that wraps round moves by this, give or take the
-// leap days of the years it crosses and an hour of summer time.
-constexpr std::time_t YearWrap = 46752 * std::time_t{86400};
-constexpr std::time_t YearWrapSlack = 2 * std::time_t{86400};
-
-// Whether copy is what a disk that keeps DOS date-times (FAT, exFAT) makes of time, a time outside their
-// years: the first or last date-time it can keep (the kernel's drivers; exFAT's FUSE driver for early
-// times), or the same date-time 128 years on or back (the FUSE drivers where the year wraps round).
-bool IsDiskTimeOf(const struct timespec& copy, int32_t copyStamp, const struct timespec& time)
-{
-    if (copyStamp == FirstStamp || copyStamp == LastStamp)
-        return true;
-    const std::time_t apart = copy.tv_sec > time.tv_sec ? copy.tv_sec - time.tv_sec : time.tv_sec - copy.tv_sec;
-    return apart >= YearWrap - YearWrapSlack && apart <= YearWrap + YearWrapSlack;
-}
-
 int32_t StampOfStat(const struct stat& info)
 {
     if (S_ISDIR(info.st_mode))
@@ -128,12 +109,6 @@ bool SameStampOrTime(const struct timespec& a, const struct timespec& b)
     const int32_t stampB = StampFromTime(b.tv_sec);
     if (stampA != NoStamp && stampB != NoStamp)
         return stampA == stampB;
-    // A stick cannot keep a time outside the stamp's years: the copy of such a file reads back another time
-    // there, once the stick has been plugged in again (at once with the kernel's drivers).
-    if (stampA == NoStamp && stampB != NoStamp)
-        return IsDiskTimeOf(b, stampB, a);
-    if (stampB == NoStamp && stampA != NoStamp)
-        return IsDiskTimeOf(a, stampA, b);
     // Whole seconds, since a copy on another file system may keep a coarser fraction than its source.
     return a.tv_sec == b.tv_sec;
 }

@@ -28,9 +28,7 @@ bool SetStampOfOpenFile(int fd, int32_t stamp);
 bool SetTimeOfOpenFile(int fd, const struct timespec& modified);
 
 // Whether two modification times count as the same: by their stamps, or by their whole seconds where
-// both have no stamp (before 1980, after 2107), so such a file is not copied again at every run. Where one
-// has a stamp and the other none, the one with the stamp may be what a FAT or exFAT stick made of the
-// other: the first or last date-time it keeps, or the same date-time 128 years on or back.
+// either has no stamp (before 1980, after 2107), so such a file is not copied again at every run.
 bool SameStampOrTime(const struct timespec& a, const struct timespec& b);
 
 // Gives an open file the stamp of time, or time itself where it has no stamp. False when the file

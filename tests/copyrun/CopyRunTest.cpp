@@ -305,22 +305,6 @@ TEST(RunBackup, FilesDatedOutsideTheDosYearsAreCopiedOnceWithTheirWholeTime)
     RunHarness again;
     RunBackup(again.ctx, dir / "src", dir / "backup");
     EXPECT_TRUE(again.view.methodLabels.empty()) << "an unchanged file is copied once";
-
-    // A stick keeps another time for them, read once it is plugged in again: they are still copied once.
-    for (const auto kind : {LoopFileSystem::Kind::ExFat, LoopFileSystem::Kind::Fat}) {
-        LoopFileSystem disk(kind);
-        if (!disk.mounted()) {
-            std::printf("%s: skipped, %s\n", LoopFileSystem::Name(kind).c_str(), disk.reason().c_str());
-            continue;
-        }
-        RunHarness onStick;
-        RunBackup(onStick.ctx, dir / "src", disk / "backup");
-        EXPECT_EQ(onStick.view.methodLabels.size(), 2u) << LoopFileSystem::Name(kind);
-        ASSERT_TRUE(disk.Remount()) << disk.reason();
-        RunHarness plugged;
-        RunBackup(plugged.ctx, dir / "src", disk / "backup");
-        EXPECT_TRUE(plugged.view.methodLabels.empty()) << LoopFileSystem::Name(kind);
-    }
 }
 
 TEST(RunBackup, ADestinationRootOfSlashNamesTheSourcesThemselvesAndLeavesThemAlone)
