@@ -168,10 +168,11 @@ private:
 // Which destination file each destination name of this run reached. On a disk that ignores letter case (a FAT
 // or exFAT stick) "A.txt" and "a.txt" name one file: the second name would replace the first one's copy, and
 // each would be copied again at every run; a folder mounted twice is the same. A name that reaches a file
-// already claimed by another is a failure of its own, and the first name's copy stays; unless the other name
-// lies in the same folder, reached by the same path, and the folder lists this one as an entry of its own:
-// two entries of one file there are two names of their own (hard links, as a deduplicated backup has), each
-// copied as its source needs. Only such names pay for the listing.
+// already claimed by another is a failure of its own, and the first name's copy stays; unless the two are
+// entries of their own: the other name lies in another folder (not the same one reached by another path), or
+// in the same folder by the same path, which lists this one as an entry of its own. Two entries of one file
+// are two names (hard links, as a deduplicated backup has), each copied as its source needs. Only names
+// whose file another holds pay for the look at the folder.
 class DestinationNames {
 public:
     explicit DestinationNames(RunContext& ctx) : m_ctx(ctx) {}
@@ -186,15 +187,23 @@ public:
         const auto claim = m_claimed.find(FileKey{seen->device, seen->inode});
         if (claim == m_claimed.end() || claim->second.number == number)
             return false;
-        return claim->second.folder != folders.FolderNumber() || !folders.HoldsEntryNamed(name);
+        const ClaimBy& other = claim->second;
+        const auto here = folders.PreparedFolderIdentity();
+        if (other.folderKnown && here && !(other.folder == FileKey{here->device, here->inode}))
+            return false;
+        return other.folderNumber != folders.FolderNumber() || !folders.HoldsEntryNamed(name);
     }
 
-    // The file that the destination of file number names now, once it is in place in the folder of that
-    // number. Each file of the table has a destination of its own, so its number stands for that name.
-    void Claim(const std::optional<platform::FileStatus>& placed, int32_t number, uint64_t folder)
+    // The file that the destination of file number names now, once it is in place in folders' prepared
+    // folder. Each file of the table has a destination of its own, so its number stands for that name.
+    void Claim(const std::optional<platform::FileStatus>& placed, int32_t number, DestinationFolders& folders)
     {
-        if (placed && placed->kind == platform::EntryKind::File)
-            m_claimed.insert_or_assign(FileKey{placed->device, placed->inode}, ClaimBy{number, folder});
+        if (!placed || placed->kind != platform::EntryKind::File)
+            return;
+        const auto folder = folders.PreparedFolderIdentity();
+        m_claimed.insert_or_assign(FileKey{placed->device, placed->inode},
+                                   ClaimBy{number, folders.FolderNumber(), folder.has_value(),
+                                           folder ? FileKey{folder->device, folder->inode} : FileKey{}});
     }
 
     void PassOver(const FileToCopy& file)
@@ -216,7 +225,9 @@ private:
     };
     struct ClaimBy {
         int32_t number;
-        uint64_t folder; // as DestinationFolders numbers the folders it enters
+        uint64_t folderNumber; // as DestinationFolders numbers the folders it enters
+        bool folderKnown;
+        FileKey folder; // the folder's own identity, where known
     };
 
     RunContext& m_ctx;
@@ -303,7 +314,7 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
                  || (destinationSeen && folders.IsAnotherSpellingOfAPlacedName(file->destinationName)))
             names.PassOver(*file);
         else if (CopyWithFallbacks(ctx, mount, folders, *file, needsCopy)) {
-            names.Claim(destinationSeen, i, folders.FolderNumber());
+            names.Claim(destinationSeen, i, folders);
             folders.Placed(file->destinationName);
         }
         ctx.View.PumpMessages();

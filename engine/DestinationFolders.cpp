@@ -201,6 +201,17 @@ bool DestinationFolders::IsAnotherSpellingOfAPlacedName(const std::string& name)
     return other && m_enteredFolder && !ListsBoth(*m_enteredFolder, name, *other);
 }
 
+std::optional<platform::FileStatus> DestinationFolders::PreparedFolderIdentity()
+{
+    if (!m_enteredFolder)
+        return std::nullopt;
+    if (m_identityOfFolder != m_folderNumber) {
+        m_enteredIdentity = m_enteredFolder->Status();
+        m_identityOfFolder = m_folderNumber;
+    }
+    return m_enteredIdentity;
+}
+
 bool DestinationFolders::HoldsEntryNamed(const std::string& name) const
 {
     if (!m_enteredFolder)

@@ -5,6 +5,7 @@
 #include "platform/PathNames.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -65,6 +66,10 @@ public:
     // The folder is listed only for a name that one placed there differs from in letter case alone.
     bool IsAnotherSpellingOfAPlacedName(const std::string& name);
 
+    // The prepared folder's own identity, looked up once for each folder entered: two paths that reach one
+    // folder (a folder mounted twice) give the same. Nothing when it cannot be looked up.
+    std::optional<platform::FileStatus> PreparedFolderIdentity();
+
     // Whether the prepared folder, listed now, holds an entry spelled exactly name: then name is a file of its
     // own there, whatever other names lead to the same file (hard links, as a deduplicated backup has).
     bool HoldsEntryNamed(const std::string& name) const;
@@ -92,6 +97,8 @@ private:
     uint64_t m_folderNumber = 0;
     bool m_enteredMadeByThisRun = false;
     bool m_listed = false;
+    std::optional<platform::FileStatus> m_enteredIdentity;
+    uint64_t m_identityOfFolder = 0; // the folder number m_enteredIdentity was looked up for
     std::unordered_set<std::string> m_leftoverParts; // names in the listed folder
     PlacedNames m_placedNames; // by this run, in the entered folder
     PlacedNames m_enteredSpellings; // every folder entered by this run, by its names below the root
