@@ -432,37 +432,27 @@ TEST(RunBackup, NamesDifferingInCaseAreTwoCopiesWhereCaseCountsAndOneCopyAndAFai
         WriteFileBytes(dir / ("src/other" + std::to_string(k)), "x");
     // Where letter case parts names, both are copies of their own at every run.
     const std::string copies = dir / ("backup" + dir / "src/");
-    for (int runs = 0; runs < 2; ++runs) {
+    const auto everyNameKeepsItsCopy = [&](const std::string& xInDir, const std::string& xInOtherDir) {
         RunHarness run;
         RunBackup(run.ctx, dir / "src", dir / "backup");
         EXPECT_EQ(run.lastRunFailed, 0);
         EXPECT_EQ(ReadFileBytes(copies + "A.txt"), "upper");
         EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "lower, longer");
-        EXPECT_EQ(ReadFileBytes(copies + "Dir/x.txt"), "one");
-        EXPECT_EQ(ReadFileBytes(copies + "dir/x.txt"), "two, longer");
+        EXPECT_EQ(ReadFileBytes(copies + "Dir/x.txt"), xInDir);
+        EXPECT_EQ(ReadFileBytes(copies + "dir/x.txt"), xInOtherDir);
         EXPECT_EQ(ReadFileBytes(copies + "έγγραφο.txt"), "small, longer");
-    }
+    };
+    for (int runs = 0; runs < 2; ++runs)
+        everyNameKeepsItsCopy("one", "two, longer");
     // Two names of one file there (a backup deduplicated into hard links) are still two copies of their own,
     // in one folder or in two.
-    for (const char* name : {"Dir/x.txt", "dir/x.txt"})
-        WriteWithTime(dir / "src/" + name, "same", SourceTime);
-    {
-        RunHarness same;
-        RunBackup(same.ctx, dir / "src", dir / "backup");
-        ASSERT_EQ(same.lastRunFailed, 0);
-    }
+    for (const std::string& file : {dir / "src/Dir/x.txt", dir / "src/dir/x.txt", copies + "Dir/x.txt"})
+        WriteWithTime(file, "same", SourceTime);
     for (const char* name : {"a.txt", "dir/x.txt"})
         ASSERT_EQ(::unlink((copies + name).c_str()), 0);
     ASSERT_EQ(::link((copies + "A.txt").c_str(), (copies + "a.txt").c_str()), 0);
     ASSERT_EQ(::link((copies + "Dir/x.txt").c_str(), (copies + "dir/x.txt").c_str()), 0);
-    {
-        RunHarness linked;
-        RunBackup(linked.ctx, dir / "src", dir / "backup");
-        EXPECT_EQ(linked.lastRunFailed, 0);
-        EXPECT_EQ(ReadFileBytes(copies + "A.txt"), "upper");
-        EXPECT_EQ(ReadFileBytes(copies + "a.txt"), "lower, longer");
-        EXPECT_EQ(ReadFileBytes(copies + "dir/x.txt"), "same");
-    }
+    everyNameKeepsItsCopy("same", "same");
     // Unlike a folder mounted a second time in the backup: one folder reached by two paths, one name passed over.
     if (::mount((copies + "Dir").c_str(), (copies + "dir").c_str(), nullptr, MS_BIND, nullptr) != 0) {
         std::printf("bind mount refused (%s): a folder mounted twice is not tried\n", std::strerror(errno));
