@@ -200,7 +200,9 @@ public:
     {
         if (!placed || placed->kind != platform::EntryKind::File)
             return;
-        const auto folder = folders.PreparedFolderIdentity();
+        // A file of one name can only be reached again by another path to the same entry: its folder's
+        // identity is looked up only for a file of several names.
+        const auto folder = placed->links > 1 ? folders.PreparedFolderIdentity() : std::nullopt;
         m_claimed.insert_or_assign(FileKey{placed->device, placed->inode},
                                    ClaimBy{number, folders.FolderNumber(), folder.has_value(),
                                            folder ? FileKey{folder->device, folder->inode} : FileKey{}});

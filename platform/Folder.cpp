@@ -52,6 +52,7 @@ FileStatus StatusFrom(const struct stat& info)
     status.modified = info.st_mtim;
     status.device = info.st_dev;
     status.inode = info.st_ino;
+    status.links = info.st_nlink;
     return status;
 }
 

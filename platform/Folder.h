@@ -25,6 +25,7 @@ struct FileStatus {
     timespec modified{};
     dev_t device = 0;
     ino_t inode = 0;
+    nlink_t links = 0; // names the file has
 
     bool IsSameFile(const FileStatus& other) const { return device == other.device && inode == other.inode; }
 };
