@@ -189,7 +189,7 @@ public:
             return false;
         const ClaimBy& other = claim->second;
         const auto here = folders.PreparedFolderIdentity();
-        if (other.folderKnown && here && !(other.folder == FileKey{here->device, here->inode}))
+        if (other.folder && here && !(*other.folder == FileKey{here->device, here->inode}))
             return false;
         return other.folderNumber != folders.FolderNumber() || !folders.HoldsEntryNamed(name);
     }
@@ -204,8 +204,9 @@ public:
         // identity is looked up only for a file of several names.
         const auto folder = placed->links > 1 ? folders.PreparedFolderIdentity() : std::nullopt;
         m_claimed.insert_or_assign(FileKey{placed->device, placed->inode},
-                                   ClaimBy{number, folders.FolderNumber(), folder.has_value(),
-                                           folder ? FileKey{folder->device, folder->inode} : FileKey{}});
+                                   ClaimBy{number, folders.FolderNumber(),
+                                           folder ? std::optional(FileKey{folder->device, folder->inode})
+                                                  : std::nullopt});
     }
 
     void PassOver(const FileToCopy& file)
@@ -228,8 +229,7 @@ private:
     struct ClaimBy {
         int32_t number;
         uint64_t folderNumber; // as DestinationFolders numbers the folders it enters
-        bool folderKnown;
-        FileKey folder; // the folder's own identity, where known
+        std::optional<FileKey> folder; // the folder's own identity, where known
     };
 
     RunContext& m_ctx;

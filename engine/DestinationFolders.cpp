@@ -214,13 +214,7 @@ std::optional<platform::FileStatus> DestinationFolders::PreparedFolderIdentity()
 
 bool DestinationFolders::HoldsEntryNamed(const std::string& name) const
 {
-    if (!m_enteredFolder)
-        return false;
-    platform::FolderListing listing(*m_enteredFolder);
-    while (const auto entry = listing.Next())
-        if (entry->name == name)
-            return true;
-    return false;
+    return m_enteredFolder && ListsBoth(*m_enteredFolder, name, name);
 }
 
 void DestinationFolders::Placed(const std::string& name)
