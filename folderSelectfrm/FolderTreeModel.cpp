@@ -3,10 +3,19 @@
 #include "platform/Listing.h"
 #include "widgets/WidgetText.h"
 
+#include <mutex>
+
 namespace {
 
 constexpr int PathRole = Qt::UserRole + 1;      // the folder's path, as bytes
-constexpr int ReadRole = Qt::UserRole + 2;      // whether its subfolders have been read
+constexpr int StateRole = Qt::UserRole + 2;     // how far its subfolders have been read: a State
+
+enum State { Unread, Listing, Read };
+
+State StateOf(const QModelIndex& index)
+{
+    return static_cast<State>(index.data(StateRole).toInt());
+}
 
 std::string ChildPath(const std::string& folder, const std::string& name)
 {
@@ -23,17 +32,34 @@ bool Holds(const std::string& folder, const std::string& path)
 
 } // namespace
 
-FolderTreeModel::FolderTreeModel(const std::vector<std::string>& roots, QObject* parent) : QStandardItemModel(parent)
+// What the listing threads share with the model: the model while it lives. A thread hands its names
+// over under the lock, which the model's destruction takes too, so that a listing that outlives the
+// model finds nobody to hand them to; one handed over just before finds its call dropped with the
+// model.
+struct FolderTreeModel::Mailbox {
+    std::mutex lock;
+    FolderTreeModel* model = nullptr;
+};
+
+FolderTreeModel::FolderTreeModel(const std::vector<std::string>& roots, QObject* parent)
+    : QStandardItemModel(parent), m_mailbox(std::make_shared<Mailbox>())
 {
+    m_mailbox->model = this;
     for (const std::string& root : roots)
         appendRow(MakeFolderItem(root, root));
+}
+
+FolderTreeModel::~FolderTreeModel()
+{
+    const std::lock_guard hold(m_mailbox->lock);
+    m_mailbox->model = nullptr;
 }
 
 QStandardItem* FolderTreeModel::MakeFolderItem(const std::string& path, const std::string& caption) const
 {
     auto* item = new QStandardItem(m_icons.icon(QFileIconProvider::Folder), WidgetText(caption));
     item->setData(QByteArray(path.data(), static_cast<qsizetype>(path.size())), PathRole);
-    item->setData(false, ReadRole);
+    item->setData(Unread, StateRole);
     item->setEditable(false);
     return item;
 }
@@ -43,33 +69,52 @@ std::string FolderTreeModel::PathOf(const QModelIndex& index) const
     return index.data(PathRole).toByteArray().toStdString();
 }
 
-bool FolderTreeModel::Read(const QModelIndex& index)
-{
-    return index.data(ReadRole).toBool();
-}
-
 bool FolderTreeModel::hasChildren(const QModelIndex& parent) const
 {
     // A folder not yet read may hold folders; it shows that it can be opened until it is.
-    if (parent.isValid() && !Read(parent))
+    if (parent.isValid() && StateOf(parent) != Read)
         return true;
     return QStandardItemModel::hasChildren(parent);
 }
 
 bool FolderTreeModel::canFetchMore(const QModelIndex& parent) const
 {
-    return parent.isValid() && !Read(parent);
+    return parent.isValid() && StateOf(parent) == Unread;
 }
 
 void FolderTreeModel::fetchMore(const QModelIndex& parent)
 {
     if (!canFetchMore(parent))
         return;
+    itemFromIndex(parent)->setData(Listing, StateRole);
+    const int ticket = m_nextTicket++;
+    m_listing.emplace(ticket, parent);
+    // The thread holds the mailbox alone, never the model, which may be gone by the time it ends.
+    auto handOver = [mailbox = m_mailbox, ticket](std::vector<std::string> names) {
+        const std::lock_guard hold(mailbox->lock);
+        FolderTreeModel* model = mailbox->model;
+        if (!model)
+            return;
+        const auto deliver = [model, ticket, names = std::move(names)] { model->Listed(ticket, names); };
+        QMetaObject::invokeMethod(model, deliver, Qt::QueuedConnection);
+    };
+    platform::VisibleSubfoldersInBackground(PathOf(parent), std::move(handOver));
+}
+
+void FolderTreeModel::Listed(int ticket, const std::vector<std::string>& names)
+{
+    const auto listing = m_listing.find(ticket);
+    if (listing == m_listing.end())
+        return;
+    const QPersistentModelIndex parent = listing->second;
+    m_listing.erase(listing);
+    if (!parent.isValid())
+        return;
     QStandardItem* folder = itemFromIndex(parent);
-    folder->setData(true, ReadRole);
+    folder->setData(Read, StateRole);
     const std::string path = PathOf(parent);
     QList<QStandardItem*> children;
-    for (const std::string& name : platform::VisibleSubfolders(path))
+    for (const std::string& name : names)
         children << MakeFolderItem(ChildPath(path, name), name);
     if (children.isEmpty()) {
         // No folders inside after all: the mark that it could be opened goes.
@@ -87,6 +132,8 @@ QModelIndex FolderTreeModel::IndexOf(const std::string& path)
             continue;
         while (PathOf(at) != path) {
             fetchMore(at);
+            if (StateOf(at) != Read)
+                return {};
             QModelIndex next;
             for (int child = 0; child < rowCount(at) && !next.isValid(); ++child)
                 if (Holds(PathOf(index(child, 0, at)), path))

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace platform {
 
@@ -154,6 +156,15 @@ std::vector<std::string> VisibleSubfolders(const std::string& folder)
         return upperA != upperB ? upperA < upperB : a < b;
     });
     return names;
+}
+
+void VisibleSubfoldersInBackground(const std::string& folder, std::function<void(std::vector<std::string>)> done)
+{
+    try {
+        std::thread([folder, done] { done(VisibleSubfolders(folder)); }).detach();
+    } catch (const std::system_error&) {
+        done({});
+    }
 }
 
 } // namespace platform

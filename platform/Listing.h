@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,11 @@ std::optional<std::string> FindFileCaseBlind(const std::string& folder, const st
 // valid in any encoding), in byte order with ASCII letter case ignored. A folder that cannot be
 // listed gives none.
 std::vector<std::string> VisibleSubfolders(const std::string& folder);
+
+// VisibleSubfolders on a thread of its own, which hands the names to done and ends; returns at once.
+// Nobody ever waits for that thread: a folder on a mount that never answers holds it alone, for as
+// long as the mount does. Where no thread is to be had, done gets no names, on the caller's thread.
+void VisibleSubfoldersInBackground(const std::string& folder, std::function<void(std::vector<std::string>)> done);
 
 // ASCII-only upper-casing: a to z become A to Z, every other byte stays.
 inline char AsciiUpper(char c)

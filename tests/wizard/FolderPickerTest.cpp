@@ -1,4 +1,5 @@
 #include "WizardTestSupport.h"
+#include "DeadFuseMount.h"
 #include "TestSeams.h"
 
 #include "folderSelectfrm/FolderTreeModel.h"
@@ -14,10 +15,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -46,19 +50,45 @@ QModelIndex ChildShown(QTreeView& tree, const QModelIndex& parent, const QString
     return found;
 }
 
+std::string WithoutTrailingSlash(std::string path)
+{
+    path.pop_back();
+    return path;
+}
+
 class FolderPicker : public WizardTestBase {
 protected:
+    // A picker whose tree has home on top, as for a user whose home folder it is.
+    std::unique_ptr<TfolderSelect> PickerAtHome(const TempFolder& home)
+    {
+        const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+        ::setenv("HOME", WithoutTrailingSlash(home.path()).c_str(), 1);
+        auto picker = std::make_unique<TfolderSelect>(text); // reads the home folder once, as it opens
+        ::setenv("HOME", oldHome.c_str(), 1);
+        return picker;
+    }
+
     FolderTreeModel& Folders(TfolderSelect& picker)
     {
         return *qobject_cast<FolderTreeModel*>(picker.ShellTreeView1->model());
+    }
+
+    // The folder's item once the folders above it have been listed; invalid when it never shows.
+    QModelIndex Found(TfolderSelect& picker, const std::string& folder)
+    {
+        QModelIndex index;
+        WaitFor([&] { return (index = Folders(picker).IndexOf(folder)).isValid(); });
+        return index;
     }
 
     // The names the tree shows below folder once it is opened.
     QStringList ShownBelow(TfolderSelect& picker, const std::string& folder)
     {
         FolderTreeModel& model = Folders(picker);
-        const QModelIndex index = model.IndexOf(folder);
+        const QModelIndex index = Found(picker, folder);
         model.fetchMore(index);
+        // The rows come all at once with the listing; a folder with none then loses its expand mark.
+        WaitFor([&] { return model.rowCount(index) > 0 || !model.hasChildren(index); });
         QStringList names;
         for (int row = 0; row < model.rowCount(index); ++row)
             names << model.index(row, 0, index).data().toString();
@@ -68,17 +98,11 @@ protected:
     // Clicks the folder's row in the tree with button, as the user does.
     void ClickFolder(TfolderSelect& picker, const std::string& folder, Qt::MouseButton button)
     {
-        const QPersistentModelIndex index = Folders(picker).IndexOf(folder);
+        const QPersistentModelIndex index = Found(picker, folder);
         ASSERT_TRUE(index.isValid());
         ClickRow(picker, index, button);
     }
 };
-
-std::string WithoutTrailingSlash(std::string path)
-{
-    path.pop_back();
-    return path;
-}
 
 } // namespace
 
@@ -169,10 +193,8 @@ TEST_F(FolderPicker, HomeComesFirstAndEveryFolderShowsWholeAndIsChosenByItsBytes
     const std::string longName = home / std::string(120, 'n');
     MakeFolders(latin1);
     MakeFolders(longName);
-    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", WithoutTrailingSlash(home.path()).c_str(), 1);
-    TfolderSelect picker(text); // reads the home folder once, as it opens
-    ::setenv("HOME", oldHome.c_str(), 1);
+    const std::unique_ptr<TfolderSelect> shown = PickerAtHome(home);
+    TfolderSelect& picker = *shown;
     picker.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
     QTreeView& tree = *picker.ShellTreeView1;
@@ -288,4 +310,41 @@ TEST_F(FolderPicker, AQueuedAnswerActsAsTheButtonsWouldWithoutShowing)
         EXPECT_EQ(picker.ChosenFolder(), "");
     }
     EXPECT_EQ(TestSeams::QueuedPickerAnswerCount(), 0);
+}
+
+TEST_F(FolderPicker, AFolderOnAMountThatNeverAnswersHoldsNeitherTheWindowNorItsClosing)
+{
+    TempFolder home, elsewhere;
+    MakeFolders(home / "alpha");
+    // It lets go by itself after ten seconds: a listing on the window's thread then fails the timings below.
+    DeadFuseMount dead(elsewhere / "share", std::chrono::seconds(10));
+    if (!dead.mounted())
+        GTEST_SKIP() << dead.reason();
+    std::filesystem::create_directory_symlink(elsewhere / "share", home / "share");
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    const auto start = std::chrono::steady_clock::now();
+
+    std::unique_ptr<TfolderSelect> picker = PickerAtHome(home);
+    picker->show();
+    QAbstractItemModel* model = picker->ShellTreeView1->model();
+    picker->ShellTreeView1->expand(model->index(0, 0));
+    ASSERT_TRUE(WaitFor([&] { return ticks >= 20; }));
+    EXPECT_TRUE(model->hasChildren(model->index(0, 0))) << "it can still be opened while it is listed";
+    EXPECT_EQ(model->rowCount(model->index(0, 0)), 0) << "the listing went past the mount";
+    picker.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "the window waited on the mount";
+
+    // Released while a second picker is listing: that one shows the folders beside the mount, and the
+    // first one's listing, which ends now too, finds no picker to answer.
+    picker = PickerAtHome(home);
+    picker->show();
+    const QModelIndex top = picker->ShellTreeView1->model()->index(0, 0);
+    picker->ShellTreeView1->expand(top);
+    ASSERT_TRUE(WaitFor([&] { return ticks >= 40; }));
+    EXPECT_EQ(picker->ShellTreeView1->model()->rowCount(top), 0);
+    dead.Release();
+    EXPECT_TRUE(ChildShown(*picker->ShellTreeView1, top, QStringLiteral("alpha")).isValid());
 }

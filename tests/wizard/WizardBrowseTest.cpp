@@ -127,8 +127,8 @@ TEST_F(WizardBrowse, TheRealPickerReturnsARealFolderChosenInItsTree)
     Click(wizard.Bmeta); // the destination page
     WhenPickerOpens([&](TfolderSelect& picker) {
         auto* model = qobject_cast<FolderTreeModel*>(picker.ShellTreeView1->model());
-        const QPersistentModelIndex index = model->IndexOf(chosen);
-        ASSERT_TRUE(index.isValid());
+        QPersistentModelIndex index;
+        ASSERT_TRUE(WaitFor([&] { return (index = model->IndexOf(chosen)).isValid(); }));
         picker.ShellTreeView1->scrollTo(index); // opens the folders above it, as clicks on them would
         ASSERT_TRUE(WaitFor([&] { return !picker.ShellTreeView1->visualRect(index).isEmpty(); }));
         QTest::mouseClick(picker.ShellTreeView1->viewport(), Qt::LeftButton, {},
