@@ -3,8 +3,10 @@
 #include "TempFolder.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -20,27 +22,20 @@ DeadFuseMount::DeadFuseMount(std::string folder, std::chrono::seconds releaseAft
             ::close(fuse);
         return;
     }
-    m_fuse = fuse;
-    m_watchdog = std::thread([this, releaseAfter, ending = m_ending.get_future()] {
-        if (ending.wait_for(releaseAfter) == std::future_status::timeout)
-            Release();
+    // The watchdog owns the connection: it aborts it when told to stop or when the time is up.
+    m_watchdog = std::jthread([fuse, folder = m_folder, releaseAfter](std::stop_token stop) {
+        std::mutex lock;
+        std::unique_lock held(lock);
+        std::condition_variable_any().wait_for(held, stop, releaseAfter, [] { return false; });
+        ::close(fuse);
+        ::umount2(folder.c_str(), MNT_DETACH);
     });
-}
-
-DeadFuseMount::~DeadFuseMount()
-{
-    if (m_watchdog.joinable()) {
-        m_ending.set_value();
-        m_watchdog.join();
-    }
-    Release();
 }
 
 void DeadFuseMount::Release()
 {
-    const int fuse = m_fuse.exchange(-1);
-    if (fuse < 0)
-        return;
-    ::close(fuse);
-    ::umount2(m_folder.c_str(), MNT_DETACH);
+    if (m_watchdog.joinable()) {
+        m_watchdog.request_stop();
+        m_watchdog.join();
+    }
 }
