@@ -3,11 +3,14 @@
 // and waits for the one-byte answer, which the program gives from its event loop once it has shown
 // its window) every few milliseconds, and prints the longest wait among the probes made between
 // two marker files: a wait that long means the program handled no event for about as long.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
@@ -21,12 +24,24 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr auto Pause = std::chrono::milliseconds(5);
-constexpr int AnswerCeilingMs = 60000;
+constexpr int AnswerCeilingMs = 600000;
+constexpr auto StartCeiling = std::chrono::seconds(120);
 
 bool Exists(const char* path)
 {
     struct stat status { };
     return ::stat(path, &status) == 0;
+}
+
+// Whether the process lives: a program that died stays a zombie until the bench reaps it.
+bool Lives(const std::string& pid)
+{
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return false;
+    const size_t state = line.rfind(')');
+    return state != std::string::npos && state + 2 < line.size() && line[state + 2] != 'Z' && line[state + 2] != 'X';
 }
 
 // The abstract socket name the program of folder listens on: its folder's device and inode.
@@ -38,23 +53,25 @@ std::string SocketName(const char* folder)
     return "Dupliqa-" + std::to_string(status.st_dev) + "-" + std::to_string(status.st_ino);
 }
 
-// One probe: the milliseconds from connecting to the answer; negative where nobody listens yet.
-double Probe(const std::string& name)
+// One probe: the milliseconds from connecting to the answer, or to the moment the program closed
+// the connection or the ceiling passed unanswered (a wait at least that long); nothing where nobody
+// listens.
+std::optional<double> Probe(const std::string& name)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return -1;
+        return std::nullopt;
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path + 1, name.data(), name.size()); // sun_path[0] == 0: abstract
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
     const Clock::time_point start = Clock::now();
-    double waited = -1;
+    std::optional<double> waited;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
         pollfd answer {fd, POLLIN, 0};
-        char byte = 0;
-        if (::poll(&answer, 1, AnswerCeilingMs) == 1 && ::read(fd, &byte, 1) == 1)
-            waited = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        while (::poll(&answer, 1, AnswerCeilingMs) < 0 && errno == EINTR) {
+        }
+        waited = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     ::close(fd);
     return waited;
@@ -64,10 +81,10 @@ double Probe(const std::string& name)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: show_probe PROGRAM_FOLDER START_MARKER END_MARKER\n"
-                             "  probes the program of PROGRAM_FOLDER until END_MARKER exists; prints\n"
-                             "  \"probes=N longest_ms=X at_s=Y\" over the probes made once START_MARKER existed\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: show_probe PROGRAM_FOLDER PID START_MARKER END_MARKER\n"
+                             "  probes the program of PROGRAM_FOLDER (process PID) until END_MARKER exists; prints\n"
+                             "  \"probes=N longest_ms=X at_s=Y\" over the probes answered once START_MARKER existed\n");
         return 2;
     }
     const std::string name = SocketName(argv[1]);
@@ -75,27 +92,43 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "show_probe: %s: %s\n", argv[1], std::strerror(errno));
         return 1;
     }
+    const std::string pid = argv[2];
+    const char* startMarker = argv[3];
+    const char* endMarker = argv[4];
+    const Clock::time_point launched = Clock::now();
     long probes = 0;
     double longest = 0;
     double longestAt = 0;
     bool measuring = false;
     Clock::time_point started {};
-    while (!Exists(argv[3])) {
-        if (!measuring && Exists(argv[2])) {
+    const char* failure = nullptr;
+    while (!Exists(endMarker)) {
+        if (!Lives(pid)) {
+            failure = "the program ended before its last profile";
+            break;
+        }
+        if (!measuring && Clock::now() - launched > StartCeiling) {
+            failure = "the measured profile never began";
+            break;
+        }
+        const Clock::time_point sent = Clock::now();
+        const std::optional<double> waited = Probe(name);
+        // A probe that was waiting when the profile began counts whole: the stall it met reached into it.
+        if (!measuring && Exists(startMarker)) {
             measuring = true;
             started = Clock::now();
         }
-        const Clock::time_point sent = Clock::now();
-        const double waited = Probe(name);
-        if (measuring && waited >= 0) {
+        if (measuring && waited) {
             ++probes;
-            if (waited > longest) {
-                longest = waited;
-                longestAt = std::chrono::duration<double>(sent - started).count();
+            if (*waited > longest) {
+                longest = *waited;
+                longestAt = std::max(0.0, std::chrono::duration<double>(sent - started).count());
             }
         }
         std::this_thread::sleep_for(Pause);
     }
     std::printf("probes=%ld longest_ms=%.1f at_s=%.3f\n", probes, longest, longestAt);
-    return probes > 0 ? 0 : 1;
+    if (failure)
+        std::fprintf(stderr, "show_probe: %s\n", failure);
+    return failure == nullptr && probes > 0 ? 0 : 1;
 }
