@@ -320,7 +320,7 @@ TEST_F(FolderPicker, AFolderOnAMountThatNeverAnswersHoldsNeitherTheWindowNorItsC
     DeadFuseMount dead(elsewhere / "share", std::chrono::seconds(10));
     if (!dead.mounted())
         GTEST_SKIP() << dead.reason();
-    std::filesystem::create_directory_symlink(elsewhere / "share", home / "share");
+    std::filesystem::create_directory_symlink(dead.path(), home / "share");
     int ticks = 0;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
