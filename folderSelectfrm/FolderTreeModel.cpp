@@ -90,7 +90,7 @@ void FolderTreeModel::fetchMore(const QModelIndex& parent)
     const int ticket = m_nextTicket++;
     m_listing.emplace(ticket, parent);
     // The thread holds the mailbox alone, never the model, which may be gone by the time it ends.
-    auto handOver = [mailbox = m_mailbox, ticket](std::vector<std::string> names) {
+    auto handOver = [mailbox = m_mailbox, ticket](std::optional<std::vector<std::string>> names) {
         const std::lock_guard hold(mailbox->lock);
         FolderTreeModel* model = mailbox->model;
         if (!model)
@@ -101,7 +101,7 @@ void FolderTreeModel::fetchMore(const QModelIndex& parent)
     platform::VisibleSubfoldersInBackground(PathOf(parent), std::move(handOver));
 }
 
-void FolderTreeModel::Listed(int ticket, const std::vector<std::string>& names)
+void FolderTreeModel::Listed(int ticket, const std::optional<std::vector<std::string>>& names)
 {
     const auto listing = m_listing.find(ticket);
     if (listing == m_listing.end())
@@ -111,10 +111,15 @@ void FolderTreeModel::Listed(int ticket, const std::vector<std::string>& names)
     if (!parent.isValid())
         return;
     QStandardItem* folder = itemFromIndex(parent);
+    if (!names) {
+        // Not listed at all (no thread to be had): opening it again tries again.
+        folder->setData(Unread, StateRole);
+        return;
+    }
     folder->setData(Read, StateRole);
     const std::string path = PathOf(parent);
     QList<QStandardItem*> children;
-    for (const std::string& name : names)
+    for (const std::string& name : *names)
         children << MakeFolderItem(ChildPath(path, name), name);
     if (children.isEmpty()) {
         // No folders inside after all: the mark that it could be opened goes.

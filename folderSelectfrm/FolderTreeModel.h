@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ private:
     struct Mailbox;
 
     QStandardItem* MakeFolderItem(const std::string& path, const std::string& caption) const;
-    void Listed(int ticket, const std::vector<std::string>& names);
+    void Listed(int ticket, const std::optional<std::vector<std::string>>& names);
 
     QFileIconProvider m_icons;
     std::shared_ptr<Mailbox> m_mailbox;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -158,12 +160,50 @@ std::vector<std::string> VisibleSubfolders(const std::string& folder)
     return names;
 }
 
-void VisibleSubfoldersInBackground(const std::string& folder, std::function<void(std::vector<std::string>)> done)
+namespace {
+
+// The folders being listed in the background, each with whoever waits for its names. Never
+// destroyed: a listing may end while the program does.
+struct BackgroundListings {
+    std::mutex lock;
+    std::map<std::string, std::vector<SubfoldersDone>> waiting;
+};
+
+BackgroundListings& Listings()
 {
+    static auto* listings = new BackgroundListings;
+    return *listings;
+}
+
+std::vector<SubfoldersDone> TakeWaiting(const std::string& folder)
+{
+    const std::lock_guard hold(Listings().lock);
+    const auto listing = Listings().waiting.find(folder);
+    std::vector<SubfoldersDone> waiting = std::move(listing->second);
+    Listings().waiting.erase(listing);
+    return waiting;
+}
+
+} // namespace
+
+void VisibleSubfoldersInBackground(const std::string& folder, SubfoldersDone done)
+{
+    {
+        const std::lock_guard hold(Listings().lock);
+        const auto [listing, first] = Listings().waiting.try_emplace(folder);
+        listing->second.push_back(std::move(done));
+        if (!first)
+            return;
+    }
     try {
-        std::thread([folder, done] { done(VisibleSubfolders(folder)); }).detach();
+        std::thread([folder] {
+            const std::vector<std::string> names = VisibleSubfolders(folder);
+            for (const SubfoldersDone& waiting : TakeWaiting(folder))
+                waiting(names);
+        }).detach();
     } catch (const std::system_error&) {
-        done({});
+        for (const SubfoldersDone& waiting : TakeWaiting(folder))
+            waiting(std::nullopt);
     }
 }
 

@@ -27,8 +27,10 @@ std::vector<std::string> VisibleSubfolders(const std::string& folder);
 
 // VisibleSubfolders on a thread of its own, which hands the names to done and ends; returns at once.
 // Nobody ever waits for that thread: a folder on a mount that never answers holds it alone, for as
-// long as the mount does. Where no thread is to be had, done gets no names, on the caller's thread.
-void VisibleSubfoldersInBackground(const std::string& folder, std::function<void(std::vector<std::string>)> done);
+// long as the mount does, and a folder asked for again meanwhile joins that listing rather than
+// holding a thread more. Where no thread is to be had, done gets nothing, on the caller's thread.
+using SubfoldersDone = std::function<void(std::optional<std::vector<std::string>>)>;
+void VisibleSubfoldersInBackground(const std::string& folder, SubfoldersDone done);
 
 // ASCII-only upper-casing: a to z become A to Z, every other byte stays.
 inline char AsciiUpper(char c)
