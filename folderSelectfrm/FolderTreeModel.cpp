@@ -69,6 +69,11 @@ std::string FolderTreeModel::PathOf(const QModelIndex& index) const
     return index.data(PathRole).toByteArray().toStdString();
 }
 
+bool FolderTreeModel::BeingListed(const QModelIndex& index) const
+{
+    return StateOf(index) == Listing;
+}
+
 bool FolderTreeModel::hasChildren(const QModelIndex& parent) const
 {
     // A folder not yet read may hold folders; it shows that it can be opened until it is.
@@ -90,7 +95,7 @@ void FolderTreeModel::fetchMore(const QModelIndex& parent)
     const int ticket = m_nextTicket++;
     m_listing.emplace(ticket, parent);
     // The thread holds the mailbox alone, never the model, which may be gone by the time it ends.
-    auto handOver = [mailbox = m_mailbox, ticket](std::optional<std::vector<std::string>> names) {
+    auto handOver = [mailbox = m_mailbox, ticket](std::optional<platform::Subfolders> names) {
         const std::lock_guard hold(mailbox->lock);
         FolderTreeModel* model = mailbox->model;
         if (!model)
@@ -101,13 +106,14 @@ void FolderTreeModel::fetchMore(const QModelIndex& parent)
     platform::VisibleSubfoldersInBackground(PathOf(parent), std::move(handOver));
 }
 
-void FolderTreeModel::Listed(int ticket, const std::optional<std::vector<std::string>>& names)
+void FolderTreeModel::Listed(int ticket, const std::optional<platform::Subfolders>& names)
 {
     const auto listing = m_listing.find(ticket);
     if (listing == m_listing.end())
         return;
     const QPersistentModelIndex parent = listing->second;
-    m_listing.erase(listing);
+    if (!names || names->complete)
+        m_listing.erase(listing);
     if (!parent.isValid())
         return;
     QStandardItem* folder = itemFromIndex(parent);
@@ -116,17 +122,33 @@ void FolderTreeModel::Listed(int ticket, const std::optional<std::vector<std::st
         folder->setData(Unread, StateRole);
         return;
     }
-    folder->setData(Read, StateRole);
-    const std::string path = PathOf(parent);
-    QList<QStandardItem*> children;
-    for (const std::string& name : *names)
-        children << MakeFolderItem(ChildPath(path, name), name);
-    if (children.isEmpty()) {
+    if (names->complete)
+        folder->setData(Read, StateRole);
+    ShowFolders(folder, names->names);
+    if (folder->rowCount() == 0) {
         // No folders inside after all: the mark that it could be opened goes.
         Q_EMIT dataChanged(parent, parent);
+    }
+}
+
+void FolderTreeModel::ShowFolders(QStandardItem* folder, const std::vector<std::string>& names)
+{
+    const std::string path = PathOf(folder->index());
+    if (folder->rowCount() == 0) {
+        QList<QStandardItem*> children;
+        for (const std::string& name : names)
+            children << MakeFolderItem(ChildPath(path, name), name);
+        folder->appendRows(children);
         return;
     }
-    folder->appendRows(children);
+    // The rows shown are some of names, in their order: the others go in between.
+    int row = 0;
+    for (const std::string& name : names) {
+        const std::string child = ChildPath(path, name);
+        if (row >= folder->rowCount() || PathOf(folder->child(row)->index()) != child)
+            folder->insertRow(row, MakeFolderItem(child, name));
+        ++row;
+    }
 }
 
 QModelIndex FolderTreeModel::IndexOf(const std::string& path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Listing.h"
+
 #include <QFileIconProvider>
 #include <QPersistentModelIndex>
 #include <QStandardItemModel>
@@ -33,6 +35,9 @@ public:
     // has no such folder.
     QModelIndex IndexOf(const std::string& path);
 
+    // Whether the folder's subfolders have been asked for and are not all shown yet.
+    bool BeingListed(const QModelIndex& index) const;
+
     bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
@@ -41,7 +46,8 @@ private:
     struct Mailbox;
 
     QStandardItem* MakeFolderItem(const std::string& path, const std::string& caption) const;
-    void Listed(int ticket, const std::optional<std::vector<std::string>>& names);
+    void Listed(int ticket, const std::optional<platform::Subfolders>& names);
+    void ShowFolders(QStandardItem* folder, const std::vector<std::string>& names);
 
     QFileIconProvider m_icons;
     std::shared_ptr<Mailbox> m_mailbox;

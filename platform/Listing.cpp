@@ -144,29 +144,26 @@ std::optional<std::string> FindFileCaseBlind(const std::string& folder, const st
     return found;
 }
 
-std::vector<std::string> VisibleSubfolders(const std::string& folder)
+namespace {
+
+// Letter case does not part names that belong together ("Music" beside "movies").
+void SortForTree(std::vector<std::string>& names)
 {
-    std::vector<std::string> names;
-    ForEachEntry(folder, [&](const std::string& name, bool isFolder) {
-        if (isFolder && !name.starts_with('.'))
-            names.push_back(name);
-        return true;
-    });
-    // Letter case does not part names that belong together ("Music" beside "movies").
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         const std::string upperA = AsciiUpper(a), upperB = AsciiUpper(b);
         return upperA != upperB ? upperA < upperB : a < b;
     });
-    return names;
 }
 
-namespace {
-
-// The folders being listed in the background, each with whoever waits for its names. Never
-// destroyed: a listing may end while the program does.
+// The folders being listed in the background, each with whoever waits for its names and what it
+// has shown them so far. Never destroyed: a listing may end while the program does.
+struct BackgroundListing {
+    std::vector<SubfoldersDone> waiting;
+    std::optional<Subfolders> shown;
+};
 struct BackgroundListings {
     std::mutex lock;
-    std::map<std::string, std::vector<SubfoldersDone>> waiting;
+    std::map<std::string, BackgroundListing> listings;
 };
 
 BackgroundListings& Listings()
@@ -175,35 +172,80 @@ BackgroundListings& Listings()
     return *listings;
 }
 
-std::vector<SubfoldersDone> TakeWaiting(const std::string& folder)
+// Hands found to all who wait for folder's names, outside the lock; the last hand-over ends the listing.
+void HandOver(const std::string& folder, const std::optional<Subfolders>& found)
 {
-    const std::lock_guard hold(Listings().lock);
-    const auto listing = Listings().waiting.find(folder);
-    std::vector<SubfoldersDone> waiting = std::move(listing->second);
-    Listings().waiting.erase(listing);
-    return waiting;
+    std::vector<SubfoldersDone> waiting;
+    {
+        const std::lock_guard hold(Listings().lock);
+        const auto listing = Listings().listings.find(folder);
+        if (found && !found->complete) {
+            waiting = listing->second.waiting;
+            listing->second.shown = found;
+        } else {
+            waiting = std::move(listing->second.waiting);
+            Listings().listings.erase(listing);
+        }
+    }
+    for (const SubfoldersDone& done : waiting)
+        done(found);
+}
+
+void ListSubfolders(const std::string& folder)
+{
+    Subfolders found;
+    std::vector<std::string> links;
+    // An empty path names no folder here, though opening it as the top of a tree takes the current one.
+    if (!folder.empty()) {
+        const Folder opened = Folder::OpenTop(folder);
+        FolderListing listing(opened);
+        while (const auto entry = listing.Next()) {
+            if (entry->name[0] == '.')
+                continue;
+            if (entry->kind == EntryKind::Folder)
+                found.names.emplace_back(entry->name);
+            else if (entry->kind == EntryKind::Link)
+                links.emplace_back(entry->name);
+        }
+        SortForTree(found.names);
+        if (!links.empty()) {
+            found.complete = false;
+            HandOver(folder, found);
+            found.complete = true;
+        }
+        // A link counts as what it leads to.
+        for (const std::string& link : links) {
+            const auto status = opened.StatusOf(link, Links::Follow);
+            if (status && status->kind == EntryKind::Folder)
+                found.names.push_back(link);
+        }
+        SortForTree(found.names);
+    }
+    HandOver(folder, found);
 }
 
 } // namespace
 
 void VisibleSubfoldersInBackground(const std::string& folder, SubfoldersDone done)
 {
+    bool joined = false;
+    std::optional<Subfolders> shown;
     {
         const std::lock_guard hold(Listings().lock);
-        const auto [listing, first] = Listings().waiting.try_emplace(folder);
-        listing->second.push_back(std::move(done));
-        if (!first)
-            return;
+        const auto [listing, first] = Listings().listings.try_emplace(folder);
+        listing->second.waiting.push_back(done);
+        joined = !first;
+        shown = listing->second.shown;
+    }
+    if (joined) {
+        if (shown)
+            done(shown);
+        return;
     }
     try {
-        std::thread([folder] {
-            const std::vector<std::string> names = VisibleSubfolders(folder);
-            for (const SubfoldersDone& waiting : TakeWaiting(folder))
-                waiting(names);
-        }).detach();
+        std::thread(ListSubfolders, folder).detach();
     } catch (const std::system_error&) {
-        for (const SubfoldersDone& waiting : TakeWaiting(folder))
-            waiting(std::nullopt);
+        HandOver(folder, std::nullopt);
     }
 }
 
