@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -191,14 +192,53 @@ void HandOver(const std::string& folder, const std::optional<Subfolders>& found)
         done(found);
 }
 
+// What the threads following one folder's links share: the links no thread has taken yet, how many
+// have no answer yet, and the folders found so far. Each hand-over is made under the lock, so that
+// they arrive in order, each list holding the one before.
+struct LinkFollowing {
+    std::mutex lock;
+    std::string folder;
+    std::vector<std::string> untaken;
+    size_t unanswered = 0;
+    Subfolders found;
+};
+
+// A few threads follow a folder's links: a link to a share that never answers holds back one of them.
+constexpr int LinkFollowers = 4;
+
+void FollowLinks(const std::shared_ptr<const Folder>& opened, const std::shared_ptr<LinkFollowing>& following)
+{
+    for (;;) {
+        std::string link;
+        {
+            const std::lock_guard hold(following->lock);
+            if (following->untaken.empty())
+                return;
+            link = std::move(following->untaken.back());
+            following->untaken.pop_back();
+        }
+        // A link counts as what it leads to.
+        const auto status = opened->StatusOf(link, Links::Follow);
+        const bool isFolder = status && status->kind == EntryKind::Folder;
+        const std::lock_guard hold(following->lock);
+        if (isFolder) {
+            following->found.names.push_back(link);
+            SortForTree(following->found.names);
+        }
+        following->found.complete = --following->unanswered == 0;
+        if (isFolder || following->found.complete)
+            HandOver(following->folder, following->found);
+    }
+}
+
 void ListSubfolders(const std::string& folder)
 {
     Subfolders found;
     std::vector<std::string> links;
     // An empty path names no folder here, though opening it as the top of a tree takes the current one.
-    if (!folder.empty()) {
-        const Folder opened = Folder::OpenTop(folder);
-        FolderListing listing(opened);
+    const auto opened = std::make_shared<const Folder>(folder.empty() ? Folder() : Folder::OpenTop(folder));
+    if (opened->valid()) {
+        FolderListing listing(*opened);
         while (const auto entry = listing.Next()) {
             if (entry->name[0] == '.')
                 continue;
@@ -208,20 +248,24 @@ void ListSubfolders(const std::string& folder)
                 links.emplace_back(entry->name);
         }
         SortForTree(found.names);
-        if (!links.empty()) {
-            found.complete = false;
-            HandOver(folder, found);
-            found.complete = true;
-        }
-        // A link counts as what it leads to.
-        for (const std::string& link : links) {
-            const auto status = opened.StatusOf(link, Links::Follow);
-            if (status && status->kind == EntryKind::Folder)
-                found.names.push_back(link);
-        }
-        SortForTree(found.names);
     }
+    found.complete = links.empty();
     HandOver(folder, found);
+    if (links.empty())
+        return;
+    auto following = std::make_shared<LinkFollowing>();
+    following->folder = folder;
+    following->unanswered = links.size();
+    following->untaken = std::move(links);
+    following->found = std::move(found);
+    for (int more = 1; more < LinkFollowers && static_cast<size_t>(more) < following->unanswered; ++more) {
+        try {
+            std::thread(FollowLinks, opened, following).detach();
+        } catch (const std::system_error&) {
+            break; // this thread follows them all then
+        }
+    }
+    FollowLinks(opened, following);
 }
 
 } // namespace
