@@ -159,8 +159,6 @@ QModelIndex FolderTreeModel::IndexOf(const std::string& path)
             continue;
         while (PathOf(at) != path) {
             fetchMore(at);
-            if (StateOf(at) != Read)
-                return {};
             QModelIndex next;
             for (int child = 0; child < rowCount(at) && !next.isValid(); ++child)
                 if (Holds(PathOf(index(child, 0, at)), path))

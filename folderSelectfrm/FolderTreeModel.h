@@ -31,8 +31,8 @@ public:
     std::string PathOf(const QModelIndex& index) const;
 
     // The item of path below the first top item that holds it; it starts the listings of the folders
-    // on the way, as opening them does. Invalid until those listings have arrived, and where the tree
-    // has no such folder.
+    // on the way, as opening them does. Invalid until those listings have shown the folders on the
+    // way, and where the tree has no such folder.
     QModelIndex IndexOf(const std::string& path);
 
     // Whether the folder's subfolders have been asked for and are not all shown yet.
