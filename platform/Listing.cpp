@@ -156,15 +156,22 @@ void SortForTree(std::vector<std::string>& names)
     });
 }
 
-// The folders being listed in the background, each with whoever waits for its names and what it
-// has shown them so far. Never destroyed: a listing may end while the program does.
+// A folder being listed in the background: whoever waits for its subfolders, those shown them so far,
+// and the links among its entries that no thread has taken yet or that have no answer yet.
 struct BackgroundListing {
+    std::string folder;
     std::vector<SubfoldersDone> waiting;
     std::optional<Subfolders> shown;
+    std::vector<std::string> untaken;
+    size_t unanswered = 0;
 };
+
+// Every listing, under one lock under which every hand-over is made too, so that each reaches whoever
+// waits in order, each list holding the one before. Never destroyed: a listing may end while the
+// program does.
 struct BackgroundListings {
     std::mutex lock;
-    std::map<std::string, BackgroundListing> listings;
+    std::map<std::string, std::shared_ptr<BackgroundListing>> listings;
 };
 
 BackgroundListings& Listings()
@@ -173,73 +180,53 @@ BackgroundListings& Listings()
     return *listings;
 }
 
-// Hands found to all who wait for folder's names, outside the lock; the last hand-over ends the listing.
-void HandOver(const std::string& folder, const std::optional<Subfolders>& found)
+// Hands what listing has shown to all who wait for it; the complete list ends it. Under the lock.
+void HandOver(BackgroundListing& listing)
 {
-    std::vector<SubfoldersDone> waiting;
-    {
-        const std::lock_guard hold(Listings().lock);
-        const auto listing = Listings().listings.find(folder);
-        if (found && !found->complete) {
-            waiting = listing->second.waiting;
-            listing->second.shown = found;
-        } else {
-            waiting = std::move(listing->second.waiting);
-            Listings().listings.erase(listing);
-        }
-    }
-    for (const SubfoldersDone& done : waiting)
-        done(found);
+    for (const SubfoldersDone& done : listing.waiting)
+        done(listing.shown);
+    if (!listing.shown || listing.shown->complete)
+        Listings().listings.erase(listing.folder);
 }
 
-// What the threads following one folder's links share: the links no thread has taken yet, how many
-// have no answer yet, and the folders found so far. Each hand-over is made under the lock, so that
-// they arrive in order, each list holding the one before.
-struct LinkFollowing {
-    std::mutex lock;
-    std::string folder;
-    std::vector<std::string> untaken;
-    size_t unanswered = 0;
-    Subfolders found;
-};
-
 // A few threads follow a folder's links: a link to a share that never answers holds back one of them.
-constexpr int LinkFollowers = 4;
+constexpr size_t LinkFollowers = 4;
 
-void FollowLinks(const std::shared_ptr<const Folder>& opened, const std::shared_ptr<LinkFollowing>& following)
+void FollowLinks(const std::shared_ptr<const Folder>& opened, const std::shared_ptr<BackgroundListing>& listing)
 {
     for (;;) {
         std::string link;
         {
-            const std::lock_guard hold(following->lock);
-            if (following->untaken.empty())
+            const std::lock_guard hold(Listings().lock);
+            if (listing->untaken.empty())
                 return;
-            link = std::move(following->untaken.back());
-            following->untaken.pop_back();
+            link = std::move(listing->untaken.back());
+            listing->untaken.pop_back();
         }
         // A link counts as what it leads to.
         const auto status = opened->StatusOf(link, Links::Follow);
         const bool isFolder = status && status->kind == EntryKind::Folder;
-        const std::lock_guard hold(following->lock);
+        const std::lock_guard hold(Listings().lock);
         if (isFolder) {
-            following->found.names.push_back(link);
-            SortForTree(following->found.names);
+            listing->shown->names.push_back(link);
+            SortForTree(listing->shown->names);
         }
-        following->found.complete = --following->unanswered == 0;
-        if (isFolder || following->found.complete)
-            HandOver(following->folder, following->found);
+        listing->shown->complete = --listing->unanswered == 0;
+        if (isFolder || listing->shown->complete)
+            HandOver(*listing);
     }
 }
 
-void ListSubfolders(const std::string& folder)
+void ListSubfolders(const std::shared_ptr<BackgroundListing>& listing)
 {
     Subfolders found;
     std::vector<std::string> links;
     // An empty path names no folder here, though opening it as the top of a tree takes the current one.
+    const std::string& folder = listing->folder;
     const auto opened = std::make_shared<const Folder>(folder.empty() ? Folder() : Folder::OpenTop(folder));
     if (opened->valid()) {
-        FolderListing listing(*opened);
-        while (const auto entry = listing.Next()) {
+        FolderListing entries(*opened);
+        while (const auto entry = entries.Next()) {
             if (entry->name[0] == '.')
                 continue;
             if (entry->kind == EntryKind::Folder)
@@ -250,46 +237,48 @@ void ListSubfolders(const std::string& folder)
         SortForTree(found.names);
     }
     found.complete = links.empty();
-    HandOver(folder, found);
-    if (links.empty())
-        return;
-    auto following = std::make_shared<LinkFollowing>();
-    following->folder = folder;
-    following->unanswered = links.size();
-    following->untaken = std::move(links);
-    following->found = std::move(found);
-    for (int more = 1; more < LinkFollowers && static_cast<size_t>(more) < following->unanswered; ++more) {
+    const size_t linkCount = links.size();
+    {
+        const std::lock_guard hold(Listings().lock);
+        listing->shown = std::move(found);
+        listing->unanswered = links.size();
+        listing->untaken = std::move(links);
+        HandOver(*listing);
+    }
+    for (size_t more = 1; more < LinkFollowers && more < linkCount; ++more) {
         try {
-            std::thread(FollowLinks, opened, following).detach();
+            std::thread(FollowLinks, opened, listing).detach();
         } catch (const std::system_error&) {
             break; // this thread follows them all then
         }
     }
-    FollowLinks(opened, following);
+    FollowLinks(opened, listing);
 }
 
 } // namespace
 
 void VisibleSubfoldersInBackground(const std::string& folder, SubfoldersDone done)
 {
-    bool joined = false;
-    std::optional<Subfolders> shown;
+    std::shared_ptr<BackgroundListing> listing;
     {
         const std::lock_guard hold(Listings().lock);
-        const auto [listing, first] = Listings().listings.try_emplace(folder);
-        listing->second.waiting.push_back(done);
-        joined = !first;
-        shown = listing->second.shown;
-    }
-    if (joined) {
-        if (shown)
-            done(shown);
-        return;
+        std::shared_ptr<BackgroundListing>& entry = Listings().listings[folder];
+        if (entry) {
+            // Joined: what the listing has shown so far, before anything it shows later.
+            entry->waiting.push_back(std::move(done));
+            if (entry->shown)
+                entry->waiting.back()(entry->shown);
+            return;
+        }
+        entry = listing = std::make_shared<BackgroundListing>();
+        listing->folder = folder;
+        listing->waiting.push_back(std::move(done));
     }
     try {
-        std::thread(ListSubfolders, folder).detach();
+        std::thread(ListSubfolders, listing).detach();
     } catch (const std::system_error&) {
-        HandOver(folder, std::nullopt);
+        const std::lock_guard hold(Listings().lock);
+        HandOver(*listing);
     }
 }
 

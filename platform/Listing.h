@@ -22,18 +22,18 @@ std::optional<std::string> FindFileCaseBlind(const std::string& folder, const st
 // The names of the folders in folder that a folder tree offers: hidden ones (a leading ".") left
 // out, symbolic links to folders included, as the file system spells them (bytes, not necessarily
 // valid in any encoding), in byte order with ASCII letter case ignored. A folder that cannot be
-// listed gives none. complete is false for the folders of the listing itself, handed over before
-// the links among them are followed: a link to a share that never answers holds back itself alone.
+// listed gives none. complete is false while links among them are still being followed.
 struct Subfolders {
     std::vector<std::string> names;
     bool complete = true;
 };
 
-// Lists folder's Subfolders on a thread of its own, which hands them to done (once or twice, the
-// last complete) and ends; returns at once. Nobody ever waits for that thread: a folder on a mount
-// that never answers holds it alone, for as long as the mount does, and a folder asked for again
-// meanwhile joins that listing, with what it has shown so far, rather than holding a thread more.
-// Where no thread is to be had, done gets nothing, on the caller's thread.
+// Lists folder's Subfolders off the caller's thread and hands them to done: the folders of the listing
+// itself first, then again with each link found to lead to a folder, the last list complete; returns
+// at once. Nobody ever waits for those threads: a share that never answers, or a link to one, holds
+// back only itself, for as long as the share does. A folder asked for again meanwhile joins that
+// listing, with what it has shown so far, rather than holding a thread more. Where no thread is to be
+// had, done gets nothing.
 using SubfoldersDone = std::function<void(std::optional<Subfolders>)>;
 void VisibleSubfoldersInBackground(const std::string& folder, SubfoldersDone done);
 
