@@ -188,8 +188,8 @@ public:
         if (claim == m_claimed.end() || claim->second.number == number)
             return false;
         const ClaimBy& other = claim->second;
-        const auto here = folders.PreparedFolderIdentity();
-        if (other.folder && here && !(*other.folder == FileKey{here->device, here->inode}))
+        const auto here = other.folder ? folders.PreparedFolderIdentity() : std::nullopt;
+        if (here && !(*other.folder == FileKey{here->device, here->inode}))
             return false;
         return other.folderNumber != folders.FolderNumber() || !folders.HoldsEntryNamed(name);
     }
