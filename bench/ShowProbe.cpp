@@ -3,6 +3,8 @@
 // and waits for the one-byte answer, which the program gives from its event loop once it has shown
 // its window) every few milliseconds, and prints the longest wait among the probes made between
 // two marker files: a wait that long means the program handled no event for about as long.
+#include "platform/ExeFolder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -44,15 +46,6 @@ bool Lives(const std::string& pid)
     return state != std::string::npos && state + 2 < line.size() && line[state + 2] != 'Z' && line[state + 2] != 'X';
 }
 
-// The abstract socket name the program of folder listens on: its folder's device and inode.
-std::string SocketName(const char* folder)
-{
-    struct stat status { };
-    if (::stat(folder, &status) != 0)
-        return {};
-    return "Dupliqa-" + std::to_string(status.st_dev) + "-" + std::to_string(status.st_ino);
-}
-
 // One probe: the milliseconds from connecting to the answer, or to the moment the program closed
 // the connection or the ceiling passed unanswered (a wait at least that long); nothing where nobody
 // listens.
@@ -87,8 +80,10 @@ int main(int argc, char** argv)
                              "  \"probes=N longest_ms=X at_s=Y\" over the probes answered once START_MARKER existed\n");
         return 2;
     }
-    const std::string name = SocketName(argv[1]);
-    if (name.empty()) {
+    // The abstract socket name the program of that folder listens on.
+    const std::string identity = platform::FolderIdentity(argv[1]);
+    const std::string name = "Dupliqa-" + identity;
+    if (identity.empty()) {
         std::fprintf(stderr, "show_probe: %s: %s\n", argv[1], std::strerror(errno));
         return 1;
     }

@@ -40,10 +40,10 @@ const std::string& ExeFolder()
     return Folder();
 }
 
-std::string ExeFolderIdentity()
+std::string FolderIdentity(const std::string& folder)
 {
     struct stat status { };
-    if (::stat(ExeFolder().c_str(), &status) != 0)
+    if (::stat(folder.c_str(), &status) != 0)
         return {};
     return std::to_string(status.st_dev) + "-" + std::to_string(status.st_ino);
 }
