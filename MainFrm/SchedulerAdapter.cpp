@@ -10,6 +10,11 @@ int32_t SchedulerAdapter::ProfileCount() const
     return m_main.ProfileCount;
 }
 
+const Variant& SchedulerAdapter::NameOf(int32_t n) const
+{
+    return m_main.ProfileTable[n].Name;
+}
+
 Variant& SchedulerAdapter::CountdownOf(int32_t n)
 {
     return m_main.ProfileTable[n].Countdown;
@@ -51,10 +56,10 @@ void SchedulerAdapter::StopStartupTimer()
 
 void TMain::Timer1Timer(QObject*)
 {
-    ::Timer1Timer(*m_scheduler, TimerBusy, m_scheduler->PassedOver());
+    ::Timer1Timer(*m_scheduler, TimerBusy, m_scheduler->Memory());
 }
 
 void TMain::Timer3Timer(QObject*)
 {
-    ::Timer3Timer(*m_scheduler);
+    ::Timer3Timer(*m_scheduler, m_scheduler->Memory());
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "scheduler/PassedOverProfiles.h"
-#include "scheduler/SchedulerHost.h"
+#include "scheduler/Scheduler.h"
 
 class TMain;
 
@@ -12,6 +11,7 @@ public:
     explicit SchedulerAdapter(TMain& main) : m_main(main) {}
 
     int32_t ProfileCount() const override;
+    const Variant& NameOf(int32_t n) const override;
     Variant& CountdownOf(int32_t n) override;
     const Variant& IntervalOf(int32_t n) const override;
     uint64_t ProfileTableGeneration() const override;
@@ -20,9 +20,9 @@ public:
     void ReportError(const std::string& message) override;
     void StopStartupTimer() override;
 
-    PassedOverProfiles& PassedOver() { return m_passedOver; }
+    SchedulerMemory& Memory() { return m_memory; }
 
 private:
     TMain& m_main;
-    PassedOverProfiles m_passedOver;
+    SchedulerMemory m_memory;
 };

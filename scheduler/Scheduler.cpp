@@ -40,31 +40,39 @@ void CountDown(SchedulerHost& host, int32_t n)
     countdown = countdown.MinusOne();
 }
 
-void HandleProfiles(SchedulerHost& host, PassedOverProfiles& passedOver)
+void HandleProfiles(SchedulerHost& host, SchedulerMemory& memory)
 {
+    memory.startupRuns.KeepThroughReload(host);
+    const bool runsOwedAtStart = memory.startupRuns.Any();
+    const uint64_t tableAtStart = host.ProfileTableGeneration();
     int32_t c = host.ProfileCount();
     for (int32_t n = 1; n <= c; ++n) {
-        if (passedOver.Contains(n, host.ProfileTableGeneration()))
+        if (memory.passedOver.Contains(n, host.ProfileTableGeneration()))
             continue;
-        if (!IsDue(host, n, passedOver)) {
+        if (!IsDue(host, n, memory.passedOver)) {
             CountDown(host, n);
             continue;
         }
         const uint64_t tableBeforeRun = host.ProfileTableGeneration();
+        memory.startupRuns.Running(host, n);
         host.RunScheduledProfile(n);
+        memory.startupRuns.Ran();
         if (host.ProfileTableGeneration() == tableBeforeRun) {
             host.CountdownOf(n) = host.IntervalOf(n);
         } else {
             // The table was reloaded inside the run: n may now be another profile or none, and the reload
             // already restarted every Countdown. Go on with what the reload left after n, never past its end.
+            memory.startupRuns.KeepThroughReload(host);
             c = std::min(c, host.ProfileCount());
         }
     }
+    if (runsOwedAtStart && host.ProfileTableGeneration() == tableAtStart)
+        memory.startupRuns.Forget();
 }
 
 } // namespace
 
-void Timer1Timer(SchedulerHost& host, bool& TimerBusy, PassedOverProfiles& passedOver)
+void Timer1Timer(SchedulerHost& host, bool& TimerBusy, SchedulerMemory& memory)
 {
     if (TimerBusy || host.RunInProgress())
         return;
@@ -73,7 +81,7 @@ void Timer1Timer(SchedulerHost& host, bool& TimerBusy, PassedOverProfiles& passe
     {
         BusyWhileTicking busy(TimerBusy);
         try {
-            HandleProfiles(host, passedOver);
+            HandleProfiles(host, memory);
         } catch (const std::exception& e) {
             failure = e.what();
         }
@@ -84,9 +92,10 @@ void Timer1Timer(SchedulerHost& host, bool& TimerBusy, PassedOverProfiles& passe
         host.ReportError(*failure);
 }
 
-void Timer3Timer(SchedulerHost& host)
+void Timer3Timer(SchedulerHost& host, SchedulerMemory& memory)
 {
     host.StopStartupTimer();
     for (int32_t n = 1; n <= host.ProfileCount(); ++n)
         host.CountdownOf(n) = Variant::Integer(0);
+    memory.startupRuns.Kicked(host, memory.passedOver);
 }

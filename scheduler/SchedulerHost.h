@@ -12,6 +12,7 @@ public:
     virtual ~SchedulerHost() = default;
 
     virtual int32_t ProfileCount() const = 0;
+    virtual const Variant& NameOf(int32_t n) const = 0;
     virtual Variant& CountdownOf(int32_t n) = 0;
     virtual const Variant& IntervalOf(int32_t n) const = 0;
 

@@ -14,8 +14,8 @@
 // real seconds. Numbers are read with "." unless a test switches the locale.
 class SchedulerTest : public ::testing::Test {
 protected:
-    void Tick() { Timer1Timer(window, TimerBusy, passedOver); }
-    void Kick() { Timer3Timer(window); }
+    void Tick() { Timer1Timer(window, TimerBusy, memory); }
+    void Kick() { Timer3Timer(window, memory); }
 
     // The names of the profiles that one tick runs, in order.
     std::vector<std::string> TickRuns()
@@ -38,5 +38,5 @@ protected:
     NumericLocale numbers { "C" };
     FakeMainWindow window;
     bool TimerBusy = false;
-    PassedOverProfiles passedOver;
+    SchedulerMemory memory;
 };

@@ -90,3 +90,22 @@ TEST_F(SchedulerTest, AReloadInsideARunNeverTakesTheTickPastTheNewTable)
     EXPECT_TRUE(window.Errors.empty());
     EXPECT_FALSE(TimerBusy);
 }
+
+TEST_F(SchedulerTest, AReloadDuringTheStartupRunsKeepsTheRunsStillOwedAndNoMore)
+{
+    window.Reload({ { "A", "60" }, { "Long", "60" }, { "B", "60" }, { "C", "60" } });
+    Kick();
+    // While Long runs, C is deleted, D is added and B moves before Long (another program rewrote the file).
+    window.DuringRun = [&](int32_t n) {
+        if (window.ProfileTable[n].Name.ToText() == "Long" && window.Runs.size() == 2)
+            window.Reload({ { "b", "60" }, { "Long", "60" }, { "A", "60" }, { "D", "60" } });
+    };
+    EXPECT_EQ(TickRuns(), (Names { "A", "Long" }));
+    // B, now before the running profile, still has its run at the next tick; D was never owed one.
+    EXPECT_EQ(TickRuns(), Names { "b" });
+    EXPECT_EQ(window.Countdowns(), (Names { "\"60\"", "59", "58", "58" }));
+
+    // Once the start-up runs are over, a reload gives none again, not even to a new profile named like C.
+    window.Reload({ { "b", "60" }, { "Long", "60" }, { "A", "60" }, { "C", "60" } });
+    EXPECT_TRUE(TicksThatRun(3).empty());
+}
