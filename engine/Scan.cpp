@@ -111,6 +111,8 @@ private:
         return place;
     }
 
+    // Besides each file found, the window is let breathe at each subfolder and at each entry that is looked at
+    // through a link: a tree of empty folders or of dead links would otherwise hold it for seconds.
     void ListFolder(const Folder& folder, const std::string& base, std::vector<std::string>& subfolders)
     {
         platform::FolderListing listing(folder);
@@ -127,6 +129,7 @@ private:
                     subfolders.emplace_back(entry->name);
                 break;
             default:
+                m_ctx.View.PumpMessages();
                 break;
             }
         }
@@ -140,6 +143,7 @@ private:
     // cannot be opened otherwise (no descriptors left in a very deep tree, no permission) is.
     void ScanSubfolder(const Folder& parent, const std::string& name, const std::string& path)
     {
+        m_ctx.View.PumpMessages();
         Folder folder = parent.OpenChild(name);
         if (!folder.valid()) {
             const int error = folder.error();
