@@ -46,7 +46,7 @@ SourceFile OpenSource(RunContext& ctx, const FileToCopy& file)
     if (!source.file.valid() && errno == ELOOP) {
         atLook = file.sourceFolder.StatusOf(file.sourceName, platform::Links::DoNotFollow);
         if (atLook)
-            source.file = file.sourceFolder.OpenForReading(file.sourceName);
+            source.file = file.sourceFolder.OpenFileBehindLink(file.sourceName);
     }
     const auto info = source.file.valid() ? platform::StatusOfOpenFile(source.file.get()) : std::nullopt;
     if (!info || info->kind != platform::EntryKind::File

@@ -229,6 +229,27 @@ FileDescriptor Folder::OpenForReading(const std::string& name, Links links) cons
     return FileDescriptor(::openat(descriptor(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow));
 }
 
+// Opening a device can do something of its own (a watchdog arms, a tape rewinds), and a link can be turned
+// towards one at any moment: the link is followed to a descriptor that only names what it found, which is
+// opened for reading through /proc once it is known to be a regular file. Without /proc, the name is opened as
+// it leads then.
+FileDescriptor Folder::OpenFileBehindLink(const std::string& name) const
+{
+    const FileDescriptor target(::openat(descriptor(), name.c_str(), O_PATH | O_CLOEXEC));
+    struct stat info {};
+    if (!target.valid() || ::fstat(target.get(), &info) != 0)
+        return FileDescriptor();
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return FileDescriptor();
+    }
+    if (::access("/proc/self/fd", X_OK) != 0)
+        return OpenForReading(name);
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "/proc/self/fd/%d", target.get());
+    return FileDescriptor(::open(entry, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+}
+
 FileDescriptor Folder::CreateExclusively(const std::string& name) const
 {
     return FileDescriptor(

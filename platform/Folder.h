@@ -61,6 +61,10 @@ public:
     // followed, or refused with ELOOP.
     FileDescriptor OpenForReading(const std::string& name, Links links = Links::Follow) const;
 
+    // The regular file that the link under the name leads to, for reading. Anything else it leads to (a
+    // device, a fifo) is never opened: invalid with errno EINVAL.
+    FileDescriptor OpenFileBehindLink(const std::string& name) const;
+
     // A new file under a name that nothing holds yet, even a link; only its owner may read it.
     FileDescriptor CreateExclusively(const std::string& name) const;
 

@@ -13,6 +13,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using platform::FileStamp;
 
 namespace {
@@ -25,6 +29,14 @@ struct NamedMethod {
 };
 
 const NamedMethod AllMethods[] = {{"1 method", CopyByBlocks}, {"2 method", CopyByStream}, {"3 method", CopyBySystem}};
+
+// R running, S waiting, as the kernel shows a thread of this process.
+char ThreadState(pid_t thread)
+{
+    const std::string stat = ReadFileBytes("/proc/self/task/" + std::to_string(thread) + "/stat");
+    const size_t end = stat.rfind(')');
+    return end != std::string::npos && end + 2 < stat.size() ? stat[end + 2] : '?';
+}
 
 } // namespace
 
@@ -192,7 +204,7 @@ TEST(CopyBySystem, KeepsTheExactModificationTimeAndFailsWithAnEmptyMessage)
     }
 }
 
-TEST(CopyMethods, AFailedCopyLeavesThePreviousCopyAndNeverOpensAFifo)
+TEST(CopyMethods, AFailedCopyLeavesThePreviousCopyAndNeverOpensAFifoOrWhatALinkLeadsToButAFile)
 {
     TempFolder dir;
     RunHarness run;
@@ -204,6 +216,27 @@ TEST(CopyMethods, AFailedCopyLeavesThePreviousCopyAndNeverOpensAFifo)
     for (const NamedMethod& method : AllMethods)
         EXPECT_THROW(CopyByPaths(method.copy, run.ctx, dir / "fifo", dir / "fifo-copy"), Error) << method.label;
     EXPECT_FALSE(Exists(dir / "fifo-copy"));
+
+    // Behind a link a device could stand as well, whose open alone does something: a writer waiting on the
+    // fifo shows whether it was opened.
+    ASSERT_EQ(::symlink((dir / "fifo").c_str(), (dir / "piped").c_str()), 0);
+    std::atomic<bool> writerOpened{false};
+    std::atomic<pid_t> writerThread{0};
+    std::thread writer([&] {
+        writerThread = ::gettid();
+        const int fd = ::open((dir / "fifo").c_str(), O_WRONLY | O_CLOEXEC);
+        writerOpened = true;
+        ::close(fd);
+    });
+    while (!writerOpened && (writerThread == 0 || ThreadState(writerThread) != 'S'))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (const NamedMethod& method : AllMethods)
+        EXPECT_THROW(CopyByPaths(method.copy, run.ctx, dir / "piped", dir / "piped-copy"), Error) << method.label;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(writerOpened) << "the fifo behind the link was opened";
+    const int reader = ::open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    writer.join();
+    ::close(reader);
 
     ImmutableFlag frozen(dir / "backup");
     if (!frozen.applied())
