@@ -179,6 +179,14 @@ void RefuseChangedCopyOverPrevious(SourceFile& source, const std::string& source
     MarkAsOlderThanSource(source, now);
 }
 
+[[noreturn]] void ThrowWriteFailure(const platform::BlockCopy& blocks, const FileToCopy& file)
+{
+    const std::string message = FormatMessage("Unable to write to %s", file.destinationPath);
+    if (blocks.failure() == platform::BlockCopy::Failure::NoRoom)
+        throw DestinationFull(message);
+    throw Error(message);
+}
+
 // The length when opened: what is added since is left for the next run, since copying on after a file that
 // is still being written could never end. Every block but the last is whole, and a file whose length is a
 // multiple of the block ends with an empty one, each after its pump. False where the user stopped the run.
@@ -194,7 +202,7 @@ bool CopyEveryBlock(RunContext& ctx, const FileToCopy& file, const SourceFile& s
         if (got < 0 && blocks.failure() == platform::BlockCopy::Failure::Read)
             throw Error(FormatMessage("Cannot read file %s", file.sourcePath));
         if (got < 0)
-            throw Error(FormatMessage("Unable to write to %s", file.destinationPath));
+            ThrowWriteFailure(blocks, file);
         if (ctx.StopRequested)
             return false;
         copied += got;
@@ -203,7 +211,7 @@ bool CopyEveryBlock(RunContext& ctx, const FileToCopy& file, const SourceFile& s
             break;
     }
     if (!blocks.Finish(copied))
-        throw Error(FormatMessage("Unable to write to %s", file.destinationPath));
+        ThrowWriteFailure(blocks, file);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "platform/Error.h"
 #include "platform/Folder.h"
 
 #include <cstddef>
@@ -53,6 +54,14 @@ public:
 class SourceRefused : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Thrown by the block copy where the destination has no room for the copy (a full disk, a quota, a file
+// larger than its file system takes). The other methods write at least as much, holes as zeros: each would
+// fill the disk again, for nothing, and no other method tries it.
+class DestinationFull : public Error {
+public:
+    using Error::Error;
 };
 
 // Block by block, pumping the window before each block; abandons the file, without failing, when

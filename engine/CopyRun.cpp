@@ -84,6 +84,8 @@ bool Succeeds(Attempt attempt)
         throw;
     } catch (const SourceRefused&) {
         throw;
+    } catch (const DestinationFull&) {
+        throw;
     } catch (const std::exception&) {
         return false;
     }
@@ -108,13 +110,22 @@ void LogFileFailure(RunContext& ctx, const FileToCopy& file)
 bool TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationFolders& folders,
                     const FileToCopy& file, bool needsCopy)
 {
-    if (Succeeds([&] { FirstAttempt(ctx, folders, file, needsCopy); }))
-        return true;
+    bool full = false;
+    try {
+        if (Succeeds([&] { FirstAttempt(ctx, folders, file, needsCopy); }))
+            return true;
+    } catch (const DestinationFull&) {
+        full = true;
+    }
     // The block copy pumped the window: the disk may have gone since, or the folder been removed. A disk
     // that went ends the run before anything is written to the folder that lay under it; a removed folder
     // is made again, as it would have been for a file that came later.
     if (mount.Lost())
         EndForMissingDrive(ctx);
+    if (full) {
+        LogFileFailure(ctx, file);
+        return false;
+    }
     folders.PrepareAgain();
     if (!folders.RootFolderExists())
         EndForMissingDrive(ctx);

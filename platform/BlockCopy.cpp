@@ -19,6 +19,12 @@ bool& KernelCopyRefusedForTesting()
 
 constexpr off_t NoMoreData = std::numeric_limits<off_t>::max();
 
+BlockCopy::Failure WriteFailure(int error)
+{
+    const bool noRoom = error == ENOSPC || error == EDQUOT || error == EFBIG;
+    return noRoom ? BlockCopy::Failure::NoRoom : BlockCopy::Failure::Write;
+}
+
 } // namespace
 
 void BlockCopy::SetKernelCopyRefusedForTesting(bool refused)
@@ -59,7 +65,10 @@ ssize_t BlockCopy::Copy(off_t at, size_t length)
 
 bool BlockCopy::Finish(off_t length)
 {
-    return m_written >= length || ::ftruncate(m_to, length) == 0;
+    if (m_written >= length || ::ftruncate(m_to, length) == 0)
+        return true;
+    m_failure = WriteFailure(errno);
+    return false;
 }
 
 // The data regions are asked for only when an offset passes the end of the one known, so a file with few
@@ -112,7 +121,7 @@ ssize_t BlockCopy::CopyInKernel(off_t at, size_t length)
             return CopyThroughBuffer(at, length);
         }
         // The kernel does not say which side failed; a full disk is by far the likeliest.
-        m_failure = Failure::Write;
+        m_failure = WriteFailure(errno);
         return -1;
     }
     return static_cast<ssize_t>(done);
@@ -139,7 +148,7 @@ ssize_t BlockCopy::CopyThroughBuffer(off_t at, size_t length)
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0) {
-                m_failure = Failure::Write;
+                m_failure = written < 0 ? WriteFailure(errno) : Failure::Write;
                 return -1;
             }
             put += static_cast<size_t>(written);

@@ -16,7 +16,8 @@ namespace platform {
 // its holes.
 class BlockCopy {
 public:
-    enum class Failure { None, Read, Write };
+    // NoRoom: the copy's disk is full, or its quota or its file system's largest file is reached.
+    enum class Failure { None, Read, Write, NoRoom };
 
     // source is what the look at the open from said when it was opened.
     BlockCopy(int from, int to, const FileStatus& source, size_t blockSize);
@@ -26,7 +27,8 @@ public:
     ssize_t Copy(off_t at, size_t length);
     Failure failure() const { return m_failure; }
 
-    // Gives the copy its length where the source ended in a hole. False when the copy refuses it.
+    // Gives the copy its length where the source ended in a hole. False with failure set when the copy
+    // refuses it.
     bool Finish(off_t length);
 
 private:

@@ -70,7 +70,8 @@ TEST(DestinationDiskFull, ALargeCopyThatDoesNotFitKeepsThePreviousCopyLogsItAndT
     EXPECT_EQ(InodeOf(copies + "big.bin"), previousInode) << "and never even replaced";
     EXPECT_TRUE(PartFilesBelow(dir / "disk").empty()) << "a failed copy gives its room back";
     EXPECT_EQ(ReadFileBytes(copies + "sub/after.txt"), "after, new") << "the run went on after the failure";
-    EXPECT_EQ(run.view.methodLabels, (std::vector<std::string> { "1 method", "2 method", "3 method", "1 method" }));
+    // The other methods would only have filled the disk again, twice.
+    EXPECT_EQ(run.view.methodLabels, (std::vector<std::string> { "1 method", "1 method" }));
     // The window kept being served while the disk filled: a pump before every block written.
     EXPECT_GE(pumpsDuringBigCopy, static_cast<int>((3 << 20) / CopyBlockSize));
     EXPECT_TRUE(run.view.reportedErrors.empty());
