@@ -253,6 +253,7 @@ void CopyByStream(RunContext& ctx, const FileToCopy& file)
     ctx.View.SetPanelText(MethodPanel, "2 method");
     SourceFile source = OpenSourceToCopy(ctx, file);
     PartFile copy = StartCopy(file, source);
+    WriteBehind writeBehind(file, copy.fd());
     // The length when opened: a file that grows meanwhile is copied as it was then.
     std::vector<char> piece(StreamPieceSize);
     for (off_t left = source.info.size; left > 0;) {
@@ -268,6 +269,7 @@ void CopyByStream(RunContext& ctx, const FileToCopy& file)
         if (static_cast<size_t>(got) < wanted)
             break;
         left -= got;
+        writeBehind.Copied(source.info.size - left);
     }
     RefuseChangedCopyOverPrevious(source, sourcePath, copy);
     PutInPlace(ctx, file, copy, source, [&] { CopyStamp(source, copy); });
@@ -279,8 +281,17 @@ void CopyBySystem(RunContext& ctx, const FileToCopy& file)
     try {
         SourceFile source = OpenSourceToCopy(ctx, file);
         PartFile copy = StartCopy(file, source);
-        if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.size))
+        WriteBehind writeBehind(file, copy.fd());
+        const auto goOn = [&](off_t copied) {
+            writeBehind.Copied(copied);
+            ctx.View.PumpMessages();
+            return !ctx.StopRequested;
+        };
+        if (!platform::CopyWithKernel(source.file.get(), copy.fd(), source.info.size, goOn)) {
+            if (ctx.StopRequested)
+                return; // abandoned, as by the block copy
             throw Error("");
+        }
         RefuseChangedCopyOverPrevious(source, file.sourcePath, copy);
         // Like the operating system's copy, the modification time is kept exactly, not as a stamp,
         // as it was when opened; as with the other methods, a time that cannot be set does not undo

@@ -10,7 +10,9 @@ namespace platform {
 
 namespace {
 
-constexpr size_t KernelCopyChunk = size_t{1} << 30;
+// Small enough that the window is let breathe between two even on a slow stick, where writing waits for
+// the disk.
+constexpr size_t KernelCopyChunk = size_t{1} << 20;
 constexpr size_t FallbackPieceSize = size_t{1} << 18;
 
 } // namespace
@@ -50,11 +52,13 @@ bool WriteAll(int fd, const char* data, size_t size)
     return true;
 }
 
-bool CopyInPieces(int from, int to, off_t length, size_t pieceSize)
+bool CopyInPieces(int from, int to, off_t length, size_t pieceSize, const GoOn& goOn)
 {
     std::vector<char> piece(pieceSize);
     auto left = static_cast<unsigned long long>(length < 0 ? 0 : length);
     while (left > 0) {
+        if (!goOn(static_cast<off_t>(static_cast<unsigned long long>(length) - left)))
+            return false;
         const size_t wanted = static_cast<size_t>(std::min<unsigned long long>(left, pieceSize));
         const ssize_t got = ReadFull(from, piece.data(), wanted);
         if (got < 0 || !WriteAll(to, piece.data(), static_cast<size_t>(got)))
@@ -66,9 +70,11 @@ bool CopyInPieces(int from, int to, off_t length, size_t pieceSize)
     return true;
 }
 
-bool CopyWithKernel(int from, int to, off_t length)
+bool CopyWithKernel(int from, int to, off_t length, const GoOn& goOn)
 {
     for (off_t left = length; left > 0;) {
+        if (!goOn(length - left))
+            return false;
         const size_t wanted = std::min<size_t>(static_cast<size_t>(left), KernelCopyChunk);
         const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, wanted, 0);
         if (copied > 0) {
@@ -82,7 +88,8 @@ bool CopyWithKernel(int from, int to, off_t length)
         if (!KernelCopyRefused(errno))
             return false;
         // Both offsets stand where the kernel stopped, so reading and writing carries on from there.
-        return CopyInPieces(from, to, left, FallbackPieceSize);
+        const off_t done = length - left;
+        return CopyInPieces(from, to, left, FallbackPieceSize, [&](off_t copied) { return goOn(done + copied); });
     }
     return true;
 }

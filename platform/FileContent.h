@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <cstddef>
 #include <sys/types.h>
 
@@ -15,18 +17,21 @@ bool WriteAll(int fd, const char* data, size_t size);
 // Reads exactly size bytes at offset at; false when fewer are there or the read fails.
 bool ReadWholeAt(int fd, char* buffer, size_t size, off_t at);
 
+// Asked before each piece of a copy with the bytes copied so far; false abandons the copy.
+using GoOn = std::function<bool(off_t copied)>;
+
 // Copies at most length bytes from the current offset of from to that of to, through a buffer of
-// pieceSize bytes; stops early where the source ends.
-bool CopyInPieces(int from, int to, off_t length, size_t pieceSize);
+// pieceSize bytes; stops early where the source ends. False where goOn said to stop or a call failed.
+bool CopyInPieces(int from, int to, off_t length, size_t pieceSize, const GoOn& goOn);
 
 // Whether copy_file_range failed with an error by which it says it cannot work between these two files at
 // all, so that reading and writing must do instead.
 bool KernelCopyRefused(int error);
 
 // Copies at most length bytes from the current offset of from to to inside the kernel
-// (copy_file_range), or by reading and writing where the file systems cannot do that; stops early
-// where the source ends.
-bool CopyWithKernel(int from, int to, off_t length);
+// (copy_file_range) a megabyte at a time, or by reading and writing where the file systems cannot do
+// that; stops early where the source ends.
+bool CopyWithKernel(int from, int to, off_t length, const GoOn& goOn);
 
 // Hands the cached pages of the length bytes at from back to the kernel: the clean ones at once, dirty ones
 // once written. A hint: nothing of the file changes, and a file system that cannot do it simply keeps them.

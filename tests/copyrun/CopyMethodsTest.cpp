@@ -108,17 +108,19 @@ TEST(CopyByBlocks, ANameTakenWhileANewCopyIsMadeIsReplacedAsAPreviousCopyWouldBe
     EXPECT_TRUE(PartFilesIn(dir.path()).empty());
 }
 
-TEST(CopyByStream, PumpsBetweenPiecesAndAStopKeepsThePreviousCopy)
+TEST(CopyMethods, StreamAndSystemCopiesPumpBetweenPiecesAndAStopKeepsThePreviousCopy)
 {
     TempFolder dir;
-    RunHarness run;
     WriteWithTime(dir / "big.bin", PatternBytes(8 << 20, 2));
     WriteWithTime(dir / "copy.bin", "the previous good copy", EarlierTime);
-    run.view.onPump = [&] { run.stopRequested = run.view.pumps == 3; };
-    EXPECT_NO_THROW(CopyByPaths(CopyByStream, run.ctx, dir / "big.bin", dir / "copy.bin"));
-    EXPECT_EQ(run.view.pumps, 3);
-    EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == "the previous good copy");
-    EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+    for (const CopyMethod method : {CopyByStream, CopyBySystem}) {
+        RunHarness run;
+        run.view.onPump = [&] { run.stopRequested = run.view.pumps == 3; };
+        EXPECT_NO_THROW(CopyByPaths(method, run.ctx, dir / "big.bin", dir / "copy.bin"));
+        EXPECT_EQ(run.view.pumps, 3);
+        EXPECT_TRUE(ReadFileBytes(dir / "copy.bin") == "the previous good copy");
+        EXPECT_TRUE(PartFilesIn(dir.path()).empty());
+    }
 }
 
 TEST(CopyByBlocks, AFileChangedWhileBeingCopiedIsCopiedAgainNextTime)
