@@ -2,6 +2,7 @@
 
 #include "engine/PartFile.h"
 #include "platform/Listing.h"
+#include "platform/PathNames.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
@@ -44,8 +45,26 @@ bool ListsBoth(const platform::Folder& folder, std::string_view one, std::string
 } // namespace
 
 DestinationFolders::DestinationFolders(const std::string& destinationRoot)
-    : m_root(destinationRoot), m_rootFolderPart(RootFolderPartOf(destinationRoot)), m_chain({}, destinationRoot)
+    : m_root(destinationRoot), m_rootFolderPart(RootFolderPartOf(destinationRoot)),
+      m_ownersKept(platform::RunningUser() == 0), m_chain({}, destinationRoot)
 {
+}
+
+// A folder below the root stands for the source folder of the same path, and lets in nobody that folder keeps
+// out: a home folder of mode 700 would otherwise show its files to every user of the backup disk. Made
+// private, it gets the source folder's permissions, with the owner's always (the run writes into it), and run
+// as root its owner, as each copy keeps its source's. The source folder is looked at by its path, for these
+// alone; one that is not found leaves the folder private.
+void DestinationFolders::MirrorSourceFolder(const platform::Folder& made, const std::vector<std::string>& names,
+                                            size_t level)
+{
+    const auto source = platform::StatusOfPath(
+        platform::PathOfNames({names.begin(), names.begin() + static_cast<std::ptrdiff_t>(level) + 1}));
+    if (!source || source->kind != platform::EntryKind::Folder)
+        return;
+    if (m_ownersKept)
+        platform::SetOwner(made.descriptor(), source->owner, source->group);
+    platform::SetPermissions(made.descriptor(), (source->permissions & 0777) | 0700);
 }
 
 const platform::Folder* DestinationFolders::Prepare(const std::string& destination, UnreachableFolder& failure)
@@ -58,7 +77,9 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
     if (!m_chain.Top().valid())
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
-    const platform::Folder* folder = m_chain.Reach(names, true, failure);
+    const platform::Folder* folder = m_chain.Reach(names, true, failure, [&](const platform::Folder& made, size_t level) {
+        MirrorSourceFolder(made, names, level);
+    });
     if (folder && (folder != m_enteredFolder || names != m_enteredFolderNames)) {
         if (IsRefusedAsAnotherSpelling(names, destination, failure))
             folder = nullptr;

@@ -79,6 +79,7 @@ public:
 
 private:
     platform::Folder OpenRoot() const;
+    void MirrorSourceFolder(const platform::Folder& made, const std::vector<std::string>& names, size_t level);
     void Enter(const platform::Folder* folder, const std::vector<std::string>& names, bool madeByThisRun);
     bool IsRefusedAsAnotherSpelling(const std::vector<std::string>& names, const std::string& destination,
                                     UnreachableFolder& failure);
@@ -87,6 +88,7 @@ private:
 
     std::string m_root;
     std::string m_rootFolderPart;
+    const bool m_ownersKept; // run as root
     FolderChain m_chain;
     bool m_rootFolderSeen = false; // since the prepared folder was reached
     const platform::Folder* m_preparedFolder = nullptr; // by the last Prepare, for files in m_preparedFolderPart

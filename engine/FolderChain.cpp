@@ -39,7 +39,7 @@ FolderChain::FolderChain(platform::Folder top, std::string topPath) : m_top(std:
 }
 
 const platform::Folder* FolderChain::Reach(const std::vector<std::string>& names, bool create,
-                                           UnreachableFolder& failure)
+                                           UnreachableFolder& failure, const MadeFolder& madeFolder)
 {
     if (!m_top.valid()) {
         failure = {m_topPath, ReasonNotEntered(m_top.error()), m_top.error()};
@@ -56,11 +56,13 @@ const platform::Folder* FolderChain::Reach(const std::vector<std::string>& names
         const platform::Folder& parent = level == 0 ? m_top : m_levels.back();
         platform::Folder child = parent.OpenChild(names[level]);
         if (!child.valid() && child.error() == ENOENT && create) {
-            const bool made = parent.MakeChild(names[level]);
+            const bool made = parent.MakeChild(names[level], madeFolder ? 0700 : 0777);
             if (made)
                 m_madeFrom = std::min(m_madeFrom, level);
             if (made || errno == EEXIST)
                 child = parent.OpenChild(names[level]);
+            if (made && child.valid() && madeFolder)
+                madeFolder(child, level);
         }
         if (!child.valid()) {
             failure = {PathOf(level + 1, names), ReasonNotEntered(child.error()), child.error()};

@@ -3,6 +3,7 @@
 #include "platform/Folder.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,14 @@ public:
     // top is the open top folder, topPath its path as written for the log ("" when the top is not there).
     FolderChain(platform::Folder top, std::string topPath);
 
+    // Called with each folder the chain makes, open, and its level in names. A folder is made private where
+    // this is given, for it to open the folder further.
+    using MadeFolder = std::function<void(const platform::Folder& made, size_t level)>;
+
     // The folder below the top named by names, opened (and made where it is missing, when create is set);
     // nullptr when a level cannot be opened or made, with the level and its reason in failure.
-    const platform::Folder* Reach(const std::vector<std::string>& names, bool create, UnreachableFolder& failure);
+    const platform::Folder* Reach(const std::vector<std::string>& names, bool create, UnreachableFolder& failure,
+                                  const MadeFolder& made = {});
 
     const platform::Folder& Top() const { return m_top; }
 

@@ -197,13 +197,13 @@ Folder Folder::OpenChild(const std::string& name) const
     return Folder(-1, error);
 }
 
-bool Folder::MakeChild(const std::string& name) const
+bool Folder::MakeChild(const std::string& name, mode_t permissions) const
 {
     if (!IsOneName(name)) {
         errno = EINVAL;
         return false;
     }
-    return ::mkdirat(descriptor(), name.c_str(), 0777) == 0;
+    return ::mkdirat(descriptor(), name.c_str(), permissions) == 0;
 }
 
 std::optional<FileStatus> Folder::Status() const

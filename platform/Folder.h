@@ -47,8 +47,9 @@ public:
     // (ELOOP for a link, ENOTDIR for the rest).
     Folder OpenChild(const std::string& name) const;
 
-    // Makes a folder in this one; false with errno set when it cannot (EEXIST when the name is taken).
-    bool MakeChild(const std::string& name) const;
+    // Makes a folder in this one, with permissions less the umask; false with errno set when it cannot
+    // (EEXIST when the name is taken).
+    bool MakeChild(const std::string& name, mode_t permissions = 0777) const;
 
     bool valid() const { return m_descriptor.valid(); }
     int error() const { return m_error; }

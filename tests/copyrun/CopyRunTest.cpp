@@ -90,6 +90,39 @@ TEST(RunBackup, CopiesTheTreeBelowTheRootAndASecondRunCopiesNothing)
     EXPECT_TRUE(again.Idle());
 }
 
+
+TEST(RunBackup, FoldersMadeForTheBackupLetInNobodyTheirSourceFoldersKeepOut)
+{
+    TempFolder dir; // private, as mkdtemp makes it
+    MakeFolders(dir / "src");
+    for (const auto& [folder, mode] : {std::pair{"private", 0700}, {"shared", 0750}, {"readonly", 0555}}) {
+        MakeFolders(dir / "src/" + folder);
+        WriteWithTime(dir / "src/" + folder + "/f.txt", folder);
+        ASSERT_EQ(::chmod((dir / "src/" + folder).c_str(), static_cast<mode_t>(mode)), 0);
+    }
+    if (RunningAsRoot()) {
+        ASSERT_EQ(::chown((dir / "src/shared").c_str(), 1234, 1235), 0);
+    }
+    RunHarness run;
+    RunBackup(run.ctx, dir / "src", dir / "backup");
+
+    EXPECT_EQ(run.lastRunFailed, 0);
+    const auto modeOf = [&](const std::string& below) {
+        struct stat info {};
+        EXPECT_EQ(::stat((dir / "backup" + dir.path() + below).c_str(), &info), 0) << below;
+        return info.st_mode & 07777;
+    };
+    EXPECT_EQ(modeOf(""), 0700u) << "the mirror of the private temporary folder";
+    EXPECT_EQ(modeOf("src"), 0755u);
+    EXPECT_EQ(modeOf("src/private"), 0700u);
+    EXPECT_EQ(modeOf("src/shared"), 0750u);
+    EXPECT_EQ(modeOf("src/readonly"), 0755u) << "the owner may always write: the run fills it";
+    EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "src/readonly/f.txt"), "readonly");
+    struct stat shared {};
+    ASSERT_EQ(::stat((dir / "backup" + dir.path() + "src/shared").c_str(), &shared), 0);
+    EXPECT_EQ(shared.st_uid, RunningAsRoot() ? 1234u : ::geteuid());
+    EXPECT_EQ(shared.st_gid, RunningAsRoot() ? 1235u : ::getegid());
+}
 TEST(RunBackup, EveryFileComesFromTheFolderItWasFoundInWhenNotAllFoldersCanStayOpen)
 {
     TempFolder dir;
