@@ -10,9 +10,14 @@ int32_t SchedulerAdapter::ProfileCount() const
     return m_main.ProfileCount;
 }
 
-const Variant& SchedulerAdapter::NameOf(int32_t n) const
+const Variant& SchedulerAdapter::SourceOf(int32_t n) const
 {
-    return m_main.ProfileTable[n].Name;
+    return m_main.ProfileTable[n].Source;
+}
+
+const Variant& SchedulerAdapter::DestinationOf(int32_t n) const
+{
+    return m_main.ProfileTable[n].Destination;
 }
 
 Variant& SchedulerAdapter::CountdownOf(int32_t n)

@@ -11,7 +11,8 @@ public:
     explicit SchedulerAdapter(TMain& main) : m_main(main) {}
 
     int32_t ProfileCount() const override;
-    const Variant& NameOf(int32_t n) const override;
+    const Variant& SourceOf(int32_t n) const override;
+    const Variant& DestinationOf(int32_t n) const override;
     Variant& CountdownOf(int32_t n) override;
     const Variant& IntervalOf(int32_t n) const override;
     uint64_t ProfileTableGeneration() const override;

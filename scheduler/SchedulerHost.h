@@ -12,7 +12,8 @@ public:
     virtual ~SchedulerHost() = default;
 
     virtual int32_t ProfileCount() const = 0;
-    virtual const Variant& NameOf(int32_t n) const = 0;
+    virtual const Variant& SourceOf(int32_t n) const = 0;
+    virtual const Variant& DestinationOf(int32_t n) const = 0;
     virtual Variant& CountdownOf(int32_t n) = 0;
     virtual const Variant& IntervalOf(int32_t n) const = 0;
 

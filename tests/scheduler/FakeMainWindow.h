@@ -57,7 +57,8 @@ public:
     }
 
     int32_t ProfileCount() const override { return Count; }
-    const Variant& NameOf(int32_t n) const override { return Slot(n).Name; }
+    const Variant& SourceOf(int32_t n) const override { return Slot(n).Source; }
+    const Variant& DestinationOf(int32_t n) const override { return Slot(n).Destination; }
     Variant& CountdownOf(int32_t n) override { return Slot(n).Countdown; }
     const Variant& IntervalOf(int32_t n) const override { return Slot(n).Interval; }
     uint64_t ProfileTableGeneration() const override { return Generation; }

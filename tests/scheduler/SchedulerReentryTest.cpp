@@ -93,19 +93,34 @@ TEST_F(SchedulerTest, AReloadInsideARunNeverTakesTheTickPastTheNewTable)
 
 TEST_F(SchedulerTest, AReloadDuringTheStartupRunsKeepsTheRunsStillOwedAndNoMore)
 {
-    window.Reload({ { "A", "60" }, { "Long", "60" }, { "B", "60" }, { "C", "60" } });
+    window.Reload({ { "A", "60" }, { "Long", "60" }, { "B", "60" }, { "C", "60" }, { "E", "60" } });
     Kick();
-    // While Long runs, C is deleted, D is added and B moves before Long (another program rewrote the file).
+    // While Long runs, C is deleted, D is added, B moves before Long (another program rewrote the file) and E
+    // is renamed, which keeps its folders.
     window.DuringRun = [&](int32_t n) {
-        if (window.ProfileTable[n].Name.ToText() == "Long" && window.Runs.size() == 2)
-            window.Reload({ { "b", "60" }, { "Long", "60" }, { "A", "60" }, { "D", "60" } });
+        if (window.ProfileTable[n].Name.ToText() == "Long" && window.Runs.size() == 2) {
+            window.Reload({ { "B", "60" }, { "Long", "60" }, { "A", "60" }, { "D", "60" }, { "E", "60" } });
+            window.ProfileTable[5].Name = "E2";
+        }
     };
-    EXPECT_EQ(TickRuns(), (Names { "A", "Long" }));
+    EXPECT_EQ(TickRuns(), (Names { "A", "Long", "E2" }));
     // B, now before the running profile, still has its run at the next tick; D was never owed one.
-    EXPECT_EQ(TickRuns(), Names { "b" });
-    EXPECT_EQ(window.Countdowns(), (Names { "\"60\"", "59", "58", "58" }));
+    EXPECT_EQ(TickRuns(), Names { "B" });
+    EXPECT_EQ(window.Countdowns(), (Names { "\"60\"", "59", "58", "58", "59" }));
 
-    // Once the start-up runs are over, a reload gives none again, not even to a new profile named like C.
-    window.Reload({ { "b", "60" }, { "Long", "60" }, { "A", "60" }, { "C", "60" } });
+    // Of two profiles alike, the one that ran is the first in the table: the second keeps its run.
+    window.Reload({ { "Twin", "60" }, { "Twin", "60" }, { "Z", "60" } });
+    Kick();
+    const size_t runsBefore = window.Runs.size();
+    window.DuringRun = [&](int32_t) {
+        if (window.Runs.size() == runsBefore + 1)
+            window.Reload({ { "Twin", "60" }, { "Twin", "60" } });
+    };
+    EXPECT_EQ(TickRuns(), (Names { "Twin", "Twin" }));
+    EXPECT_EQ(window.Countdowns(), (Names { "\"60\"", "\"60\"" }));
+
+    // Once a tick has walked the table, a reload gives no start-up run again, not even to a new profile like Z.
+    EXPECT_TRUE(TickRuns().empty());
+    window.Reload({ { "Twin", "60" }, { "Twin", "60" }, { "Z", "60" } });
     EXPECT_TRUE(TicksThatRun(3).empty());
 }
