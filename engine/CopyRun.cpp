@@ -131,7 +131,8 @@ bool TryEveryMethod(RunContext& ctx, const DestinationMount& mount, DestinationF
         EndForMissingDrive(ctx);
     UnreachableFolder unreachable;
     const platform::Folder notOpen;
-    const platform::Folder* destinationFolder = folders.Prepare(file.destinationPath, unreachable);
+    const platform::Folder* destinationFolder
+        = folders.Prepare(file.destinationPath, unreachable, [&] { return &file.sourceFolder; });
     const FileToCopy again{file.sourceFolder, file.sourceName, destinationFolder ? *destinationFolder : notOpen,
                            file.destinationName, file.sourcePath, file.destinationPath, file.destinationSeen};
     if (Succeeds([&] { CopyByStream(ctx, again); }) || Succeeds([&] { CopyBySystem(ctx, again); }))
@@ -294,7 +295,10 @@ void CopyEveryFile(RunContext& ctx, SourceFolders& sources, const std::string& d
         if (mount.Lost())
             EndForMissingDrive(ctx);
         UnreachableFolder failure;
-        const platform::Folder* destinationFolder = folders.Prepare(destination, failure);
+        const platform::Folder* destinationFolder = folders.Prepare(destination, failure, [&] {
+            UnreachableFolder notFound;
+            return sources.FolderOf(source, notFound);
+        });
         if (folders.FolderNumber() != folderNumber) {
             folderNumber = folders.FolderNumber();
             firstOfFolder = i;

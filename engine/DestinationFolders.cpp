@@ -2,7 +2,6 @@
 
 #include "engine/PartFile.h"
 #include "platform/Listing.h"
-#include "platform/PathNames.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
@@ -50,24 +49,28 @@ DestinationFolders::DestinationFolders(const std::string& destinationRoot)
 {
 }
 
-// A folder below the root stands for the source folder of the same path, and lets in nobody that folder keeps
-// out: a home folder of mode 700 would otherwise show its files to every user of the backup disk. Made
-// private, it gets the source folder's permissions, with the owner's always (the run writes into it), and run
-// as root its owner, as each copy keeps its source's. The source folder is looked at by its path, for these
-// alone; one that is not found leaves the folder private.
-void DestinationFolders::MirrorSourceFolder(const platform::Folder& made, const std::vector<std::string>& names,
-                                            size_t level)
+// A folder below the root stands for a source folder, and lets in nobody that folder keeps out: a home folder
+// of mode 700 would otherwise show its files to every user of the backup disk. Made private, it gets the
+// permissions of the folder as many levels above the files' source folder as it is above their destination
+// folder, as the kernel finds it (a source path through a link and ".." names another), with the owner's
+// always (the run writes into it) and the sticky bit (a shared folder's files stay their owners' to remove),
+// and run as root that folder's owner, as each copy keeps its source's. Without a source folder it stays
+// private.
+void DestinationFolders::MirrorSourceFolder(const platform::Folder& made, size_t levelsBelow,
+                                            const platform::Folder* sourceFolder)
 {
-    const auto source = platform::StatusOfPath(
-        platform::PathOfNames({names.begin(), names.begin() + static_cast<std::ptrdiff_t>(level) + 1}));
+    const auto source = sourceFolder && sourceFolder->valid()
+        ? platform::StatusOfFolderAbove(*sourceFolder, levelsBelow)
+        : std::nullopt;
     if (!source || source->kind != platform::EntryKind::Folder)
         return;
     if (m_ownersKept)
         platform::SetOwner(made.descriptor(), source->owner, source->group);
-    platform::SetPermissions(made.descriptor(), (source->permissions & 0777) | 0700);
+    platform::SetPermissions(made.descriptor(), (source->permissions & 01777) | 0700);
 }
 
-const platform::Folder* DestinationFolders::Prepare(const std::string& destination, UnreachableFolder& failure)
+const platform::Folder* DestinationFolders::Prepare(const std::string& destination, UnreachableFolder& failure,
+                                                    const SourceFolderOf& sourceFolder)
 {
     // The table lists a folder's files one after another: most files go where the one before went.
     if (m_preparedFolder && platform::LiesIn(destination, m_preparedFolderPart))
@@ -77,9 +80,12 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
     if (!m_chain.Top().valid())
         m_chain = FolderChain(OpenRoot(), m_root);
     const std::vector<std::string> names = FolderNamesOf(FolderPartOf(destination.substr(m_root.size())));
-    const platform::Folder* folder = m_chain.Reach(names, true, failure, [&](const platform::Folder& made, size_t level) {
-        MirrorSourceFolder(made, names, level);
-    });
+    FolderChain::MadeFolder mirror;
+    if (sourceFolder)
+        mirror = [&](const platform::Folder& made, size_t level) {
+            MirrorSourceFolder(made, names.size() - 1 - level, sourceFolder());
+        };
+    const platform::Folder* folder = m_chain.Reach(names, true, failure, mirror);
     if (folder && (folder != m_enteredFolder || names != m_enteredFolderNames)) {
         if (IsRefusedAsAnotherSpelling(names, destination, failure))
             folder = nullptr;

@@ -5,6 +5,7 @@
 #include "platform/PathNames.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -35,7 +36,11 @@ public:
     // The folder that destination lies in, made where it is missing; nullptr with the folder that
     // cannot be reached and why, when a level cannot be made or is no folder (a link among them), or
     // when it is a folder this run entered under another spelling, on a disk that ignores letter case.
-    const platform::Folder* Prepare(const std::string& destination, UnreachableFolder& failure);
+    // sourceFolder gives the open source folder whose files go there, asked only where a folder is made:
+    // the folders made get the permissions of the source folders they stand for (see MirrorSourceFolder).
+    using SourceFolderOf = std::function<const platform::Folder*()>;
+    const platform::Folder* Prepare(const std::string& destination, UnreachableFolder& failure,
+                                    const SourceFolderOf& sourceFolder = {});
 
     // After a copy into the folder failed: it may have been removed since it was prepared, and is then
     // made again by the next Prepare, which the open folders would otherwise hide.
@@ -79,7 +84,7 @@ public:
 
 private:
     platform::Folder OpenRoot() const;
-    void MirrorSourceFolder(const platform::Folder& made, const std::vector<std::string>& names, size_t level);
+    void MirrorSourceFolder(const platform::Folder& made, size_t levelsBelow, const platform::Folder* sourceFolder);
     void Enter(const platform::Folder* folder, const std::vector<std::string>& names, bool madeByThisRun);
     bool IsRefusedAsAnotherSpelling(const std::vector<std::string>& names, const std::string& destination,
                                     UnreachableFolder& failure);

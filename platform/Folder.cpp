@@ -467,6 +467,19 @@ std::optional<FileStatus> StatusOfPath(const std::string& path)
     return StatusFrom(info);
 }
 
+std::optional<FileStatus> StatusOfFolderAbove(const Folder& folder, size_t levels)
+{
+    FileDescriptor above;
+    for (size_t level = 0; level < levels; ++level) {
+        const int from = above.valid() ? above.get() : folder.descriptor();
+        FileDescriptor parent(::openat(from, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!parent.valid())
+            return std::nullopt;
+        above = std::move(parent);
+    }
+    return StatusOfOpenFile(above.valid() ? above.get() : folder.descriptor());
+}
+
 bool IsRefusedByFileSystem(int error)
 {
     return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;

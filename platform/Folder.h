@@ -148,6 +148,9 @@ bool SetTimes(int fd, const timespec& accessed, const timespec& modified);
 std::optional<FileStatus> StatusOfOpenFile(int fd);
 // A file named by its whole path, links followed: for the top of a tree only.
 std::optional<FileStatus> StatusOfPath(const std::string& path);
+// The folder levels above an open folder, as the kernel finds them (by "..", whatever path led there);
+// the top of the file system above itself.
+std::optional<FileStatus> StatusOfFolderAbove(const Folder& folder, size_t levels);
 
 // Whether the file system refused a change it cannot store, as opposed to failing it.
 bool IsRefusedByFileSystem(int error);

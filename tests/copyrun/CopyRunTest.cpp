@@ -95,7 +95,8 @@ TEST(RunBackup, FoldersMadeForTheBackupLetInNobodyTheirSourceFoldersKeepOut)
 {
     TempFolder dir; // private, as mkdtemp makes it
     MakeFolders(dir / "src");
-    for (const auto& [folder, mode] : {std::pair{"private", 0700}, {"shared", 0750}, {"readonly", 0555}}) {
+    for (const auto& [folder, mode] :
+         {std::pair{"private", 0700}, {"shared", 0750}, {"readonly", 0555}, {"sticky", 01777}}) {
         MakeFolders(dir / "src/" + folder);
         WriteWithTime(dir / "src/" + folder + "/f.txt", folder);
         ASSERT_EQ(::chmod((dir / "src/" + folder).c_str(), static_cast<mode_t>(mode)), 0);
@@ -117,11 +118,25 @@ TEST(RunBackup, FoldersMadeForTheBackupLetInNobodyTheirSourceFoldersKeepOut)
     EXPECT_EQ(modeOf("src/private"), 0700u);
     EXPECT_EQ(modeOf("src/shared"), 0750u);
     EXPECT_EQ(modeOf("src/readonly"), 0755u) << "the owner may always write: the run fills it";
+    EXPECT_EQ(modeOf("src/sticky"), 01777u) << "each user's copies stay theirs to remove";
     EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "src/readonly/f.txt"), "readonly");
     struct stat shared {};
     ASSERT_EQ(::stat((dir / "backup" + dir.path() + "src/shared").c_str(), &shared), 0);
     EXPECT_EQ(shared.st_uid, RunningAsRoot() ? 1234u : ::geteuid());
     EXPECT_EQ(shared.st_gid, RunningAsRoot() ? 1235u : ::getegid());
+
+    // A source named through a link and ".." is another folder than its spelling says: the one read counts.
+    MakeFolders(dir / "real/deep");
+    MakeFolders(dir / "real/hidden");
+    WriteWithTime(dir / "real/hidden/f.txt", "hidden");
+    ASSERT_EQ(::chmod((dir / "real/hidden").c_str(), 0700), 0);
+    MakeFolders(dir / "hidden"); // what the spelling names, open to all
+    ASSERT_EQ(::chmod((dir / "hidden").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink((dir / "real/deep").c_str(), (dir / "lnk").c_str()), 0);
+    RunHarness throughLink;
+    RunBackup(throughLink.ctx, dir / "lnk/../hidden", dir / "backup");
+    EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "hidden/f.txt"), "hidden");
+    EXPECT_EQ(modeOf("hidden"), 0700u);
 }
 TEST(RunBackup, EveryFileComesFromTheFolderItWasFoundInWhenNotAllFoldersCanStayOpen)
 {
