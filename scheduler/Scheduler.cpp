@@ -42,8 +42,8 @@ void CountDown(SchedulerHost& host, int32_t n)
 
 void HandleProfiles(SchedulerHost& host, SchedulerMemory& memory)
 {
-    memory.startupRuns.KeepThroughReload(host);
-    const bool runsOwedAtStart = memory.startupRuns.Any();
+    memory.startupRound.KeepThroughReload(host);
+    const bool inRoundAtStart = memory.startupRound.Going();
     const uint64_t tableAtStart = host.ProfileTableGeneration();
     int32_t c = host.ProfileCount();
     for (int32_t n = 1; n <= c; ++n) {
@@ -54,20 +54,20 @@ void HandleProfiles(SchedulerHost& host, SchedulerMemory& memory)
             continue;
         }
         const uint64_t tableBeforeRun = host.ProfileTableGeneration();
-        memory.startupRuns.Running(host, n);
+        memory.startupRound.Running(host, n);
         host.RunScheduledProfile(n);
-        memory.startupRuns.Ran();
+        memory.startupRound.Ran();
         if (host.ProfileTableGeneration() == tableBeforeRun) {
             host.CountdownOf(n) = host.IntervalOf(n);
         } else {
             // The table was reloaded inside the run: n may now be another profile or none, and the reload
             // already restarted every Countdown. Go on with what the reload left after n, never past its end.
-            memory.startupRuns.KeepThroughReload(host);
+            memory.startupRound.KeepThroughReload(host);
             c = std::min(c, host.ProfileCount());
         }
     }
-    if (runsOwedAtStart && host.ProfileTableGeneration() == tableAtStart)
-        memory.startupRuns.Forget();
+    if (inRoundAtStart && host.ProfileTableGeneration() == tableAtStart)
+        memory.startupRound.End();
 }
 
 } // namespace
@@ -97,5 +97,5 @@ void Timer3Timer(SchedulerHost& host, SchedulerMemory& memory)
     host.StopStartupTimer();
     for (int32_t n = 1; n <= host.ProfileCount(); ++n)
         host.CountdownOf(n) = Variant::Integer(0);
-    memory.startupRuns.Kicked(host, memory.passedOver);
+    memory.startupRound.Kicked(host, memory.passedOver);
 }

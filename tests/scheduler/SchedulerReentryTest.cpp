@@ -91,36 +91,36 @@ TEST_F(SchedulerTest, AReloadInsideARunNeverTakesTheTickPastTheNewTable)
     EXPECT_FALSE(TimerBusy);
 }
 
-TEST_F(SchedulerTest, AReloadDuringTheStartupRunsKeepsTheRunsStillOwedAndNoMore)
+TEST_F(SchedulerTest, AReloadDuringTheStartupRunsGivesEveryProfileWithoutItsRunOneAndNoMoreAfterTheRound)
 {
-    window.Reload({ { "A", "60" }, { "Long", "60" }, { "B", "60" }, { "C", "60" }, { "E", "60" } });
+    window.Reload({ { "A", "60" }, { "Long", "60" }, { "B", "60" }, { "C", "60" }, { "E", "60" }, { "F", "60" } });
     Kick();
-    // While Long runs, C is deleted, D is added, B moves before Long (another program rewrote the file) and E
-    // is renamed, which keeps its folders.
+    // While Long runs, C is deleted, D is added, B moves before Long (another program rewrote the file), E is
+    // renamed, which keeps its folders, and F is given another source under its name.
     window.DuringRun = [&](int32_t n) {
         if (window.ProfileTable[n].Name.ToText() == "Long" && window.Runs.size() == 2) {
-            window.Reload({ { "B", "60" }, { "Long", "60" }, { "A", "60" }, { "D", "60" }, { "E", "60" } });
+            window.Reload({ { "B", "60" }, { "Long", "60" }, { "A", "60" }, { "D", "60" }, { "E", "60" },
+                            { "F", "60" } });
             window.ProfileTable[5].Name = "E2";
+            window.ProfileTable[6].Source = "/src/F-moved";
         }
     };
-    EXPECT_EQ(TickRuns(), (Names { "A", "Long", "E2" }));
-    // B, now before the running profile, still has its run at the next tick; D was never owed one.
+    EXPECT_EQ(TickRuns(), (Names { "A", "Long", "D", "E2", "F" }));
+    // B, now before the running profile, has its run at the next tick.
     EXPECT_EQ(TickRuns(), Names { "B" });
-    EXPECT_EQ(window.Countdowns(), (Names { "\"60\"", "59", "58", "58", "59" }));
+    EXPECT_EQ(window.Countdowns(), (Names { "\"60\"", "59", "58", "59", "59", "59" }));
 
-    // Of two profiles alike, the one that ran is the first in the table: the second keeps its run.
-    window.Reload({ { "Twin", "60" }, { "Twin", "60" }, { "Z", "60" } });
+    // Two profiles alike cannot be told apart: both run again rather than one not at all.
+    window.Reload({ { "X", "60" }, { "Twin", "60" }, { "Twin", "60" } });
     Kick();
     const size_t runsBefore = window.Runs.size();
     window.DuringRun = [&](int32_t) {
-        if (window.Runs.size() == runsBefore + 1)
+        if (window.Runs.size() == runsBefore + 1 || window.Runs.size() == runsBefore + 2)
             window.Reload({ { "Twin", "60" }, { "Twin", "60" } });
     };
-    EXPECT_EQ(TickRuns(), (Names { "Twin", "Twin" }));
-    EXPECT_EQ(window.Countdowns(), (Names { "\"60\"", "\"60\"" }));
+    EXPECT_EQ(TicksThatRun(3), (std::map<std::string, std::vector<int>> { { "X", { 1 } }, { "Twin", { 1, 2, 2 } } }));
 
-    // Once a tick has walked the table, a reload gives no start-up run again, not even to a new profile like Z.
-    EXPECT_TRUE(TickRuns().empty());
+    // Once a tick has walked the table, a reload gives no start-up run again, not even to a new profile.
     window.Reload({ { "Twin", "60" }, { "Twin", "60" }, { "Z", "60" } });
     EXPECT_TRUE(TicksThatRun(3).empty());
 }
