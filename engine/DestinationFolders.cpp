@@ -50,23 +50,31 @@ DestinationFolders::DestinationFolders(const std::string& destinationRoot)
 }
 
 // A folder below the root stands for a source folder, and lets in nobody that folder keeps out: a home folder
-// of mode 700 would otherwise show its files to every user of the backup disk. Made private, it gets the
-// permissions of the folder as many levels above the files' source folder as it is above their destination
-// folder, as the kernel finds it (a source path through a link and ".." names another), with the owner's
-// always (the run writes into it) and the sticky bit (a shared folder's files stay their owners' to remove),
-// and run as root that folder's owner, as each copy keeps its source's. Without a source folder it stays
-// private.
-void DestinationFolders::MirrorSourceFolder(const platform::Folder& made, size_t levelsBelow,
-                                            const platform::Folder* sourceFolder)
+// of mode 700 would otherwise show its files to every user of the backup disk. Two folders can claim that:
+// the one its path names (the backup's layout), and the one as many levels above the files' source folder as
+// the kernel finds it (a source named through a link and ".." is read elsewhere). Made private, the folder gets
+// what both let in, with the owner's bits always (the run writes into it) and the sticky bit of either (a
+// shared folder's files stay their owners' to remove); run as root, the owner of the one its path names, as
+// each copy keeps its source's. Where neither can be looked at, it stays private.
+void DestinationFolders::MirrorSourceFolder(const platform::Folder& made, const std::vector<std::string>& names,
+                                            size_t level, const platform::Folder* sourceFolder)
 {
-    const auto source = sourceFolder && sourceFolder->valid()
-        ? platform::StatusOfFolderAbove(*sourceFolder, levelsBelow)
-        : std::nullopt;
-    if (!source || source->kind != platform::EntryKind::Folder)
+    const auto folderOnly = [](std::optional<platform::FileStatus> status) {
+        return status && status->kind == platform::EntryKind::Folder ? status : std::nullopt;
+    };
+    const auto named = folderOnly(platform::StatusOfPath(
+        platform::PathOfNames({names.begin(), names.begin() + static_cast<std::ptrdiff_t>(level) + 1})));
+    const auto read = folderOnly(sourceFolder && sourceFolder->valid()
+                                     ? platform::StatusOfFolderAbove(*sourceFolder, names.size() - 1 - level)
+                                     : std::nullopt);
+    if (!named && !read)
         return;
+    const mode_t bothLetIn = (named ? named->permissions : 0777) & (read ? read->permissions : 0777) & 0777;
+    const mode_t sticky = ((named ? named->permissions : 0) | (read ? read->permissions : 0)) & 01000;
+    const platform::FileStatus& owner = named ? *named : *read;
     if (m_ownersKept)
-        platform::SetOwner(made.descriptor(), source->owner, source->group);
-    platform::SetPermissions(made.descriptor(), (source->permissions & 01777) | 0700);
+        platform::SetOwner(made.descriptor(), owner.owner, owner.group);
+    platform::SetPermissions(made.descriptor(), bothLetIn | sticky | 0700);
 }
 
 const platform::Folder* DestinationFolders::Prepare(const std::string& destination, UnreachableFolder& failure,
@@ -83,7 +91,7 @@ const platform::Folder* DestinationFolders::Prepare(const std::string& destinati
     FolderChain::MadeFolder mirror;
     if (sourceFolder)
         mirror = [&](const platform::Folder& made, size_t level) {
-            MirrorSourceFolder(made, names.size() - 1 - level, sourceFolder());
+            MirrorSourceFolder(made, names, level, sourceFolder());
         };
     const platform::Folder* folder = m_chain.Reach(names, true, failure, mirror);
     if (folder && (folder != m_enteredFolder || names != m_enteredFolderNames)) {

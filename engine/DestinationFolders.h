@@ -84,7 +84,8 @@ public:
 
 private:
     platform::Folder OpenRoot() const;
-    void MirrorSourceFolder(const platform::Folder& made, size_t levelsBelow, const platform::Folder* sourceFolder);
+    void MirrorSourceFolder(const platform::Folder& made, const std::vector<std::string>& names, size_t level,
+                            const platform::Folder* sourceFolder);
     void Enter(const platform::Folder* folder, const std::vector<std::string>& names, bool madeByThisRun);
     bool IsRefusedAsAnotherSpelling(const std::vector<std::string>& names, const std::string& destination,
                                     UnreachableFolder& failure);

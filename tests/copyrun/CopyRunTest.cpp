@@ -137,6 +137,18 @@ TEST(RunBackup, FoldersMadeForTheBackupLetInNobodyTheirSourceFoldersKeepOut)
     RunBackup(throughLink.ctx, dir / "lnk/../hidden", dir / "backup");
     EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "hidden/f.txt"), "hidden");
     EXPECT_EQ(modeOf("hidden"), 0700u);
+
+    // And the other way round: the folder that the backup's path names keeps its users out too.
+    MakeFolders(dir / "public/data");
+    WriteWithTime(dir / "public/data/p.txt", "public");
+    MakeFolders(dir / "home");
+    ASSERT_EQ(::chmod((dir / "home").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink((dir / "public/data").c_str(), (dir / "home/link").c_str()), 0);
+    RunHarness intoPublic;
+    RunBackup(intoPublic.ctx, dir / "home/link", dir / "backup");
+    EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "home/link/p.txt"), "public");
+    EXPECT_EQ(modeOf("home"), 0700u);
+    EXPECT_EQ(modeOf("home/link"), 0755u);
 }
 TEST(RunBackup, EveryFileComesFromTheFolderItWasFoundInWhenNotAllFoldersCanStayOpen)
 {
