@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <tuple>
 #include <sys/stat.h>
 #include <utility>
 
@@ -94,62 +95,56 @@ TEST(RunBackup, CopiesTheTreeBelowTheRootAndASecondRunCopiesNothing)
 TEST(RunBackup, FoldersMadeForTheBackupLetInNobodyTheirSourceFoldersKeepOut)
 {
     TempFolder dir; // private, as mkdtemp makes it
-    MakeFolders(dir / "src");
-    for (const auto& [folder, mode] :
-         {std::pair{"private", 0700}, {"shared", 0750}, {"readonly", 0555}, {"sticky", 01777}}) {
-        MakeFolders(dir / "src/" + folder);
-        WriteWithTime(dir / "src/" + folder + "/f.txt", folder);
-        ASSERT_EQ(::chmod((dir / "src/" + folder).c_str(), static_cast<mode_t>(mode)), 0);
-    }
-    if (RunningAsRoot()) {
-        ASSERT_EQ(::chown((dir / "src/shared").c_str(), 1234, 1235), 0);
-    }
-    RunHarness run;
-    RunBackup(run.ctx, dir / "src", dir / "backup");
-
-    EXPECT_EQ(run.lastRunFailed, 0);
+    const auto folderWithFile = [&](const std::string& folder, mode_t mode) {
+        MakeFolders(dir / folder);
+        WriteWithTime(dir / folder + "/f.txt", folder);
+        ASSERT_EQ(::chmod((dir / folder).c_str(), mode), 0);
+    };
+    const auto backUp = [&](const std::string& source) {
+        RunHarness run;
+        RunBackup(run.ctx, dir / source, dir / "backup");
+        EXPECT_EQ(run.lastRunFailed, 0) << source;
+    };
     const auto modeOf = [&](const std::string& below) {
         struct stat info {};
         EXPECT_EQ(::stat((dir / "backup" + dir.path() + below).c_str(), &info), 0) << below;
-        return info.st_mode & 07777;
+        return std::tuple(info.st_mode & 07777, info.st_uid, info.st_gid);
     };
-    EXPECT_EQ(modeOf(""), 0700u) << "the mirror of the private temporary folder";
-    EXPECT_EQ(modeOf("src"), 0755u);
-    EXPECT_EQ(modeOf("src/private"), 0700u);
-    EXPECT_EQ(modeOf("src/shared"), 0750u);
-    EXPECT_EQ(modeOf("src/readonly"), 0755u) << "the owner may always write: the run fills it";
-    EXPECT_EQ(modeOf("src/sticky"), 01777u) << "each user's copies stay theirs to remove";
-    EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "src/readonly/f.txt"), "readonly");
-    struct stat shared {};
-    ASSERT_EQ(::stat((dir / "backup" + dir.path() + "src/shared").c_str(), &shared), 0);
-    EXPECT_EQ(shared.st_uid, RunningAsRoot() ? 1234u : ::geteuid());
-    EXPECT_EQ(shared.st_gid, RunningAsRoot() ? 1235u : ::getegid());
+    const uid_t me = ::geteuid();
+    const gid_t myGroup = ::getegid();
+    for (const auto& [folder, mode] : {std::pair{"src/private", 0700}, {"src/shared", 0750}, {"src/readonly", 0555},
+                                       {"src/sticky", 01777}})
+        folderWithFile(folder, static_cast<mode_t>(mode));
+    ASSERT_EQ(::chmod((dir / "src").c_str(), 0755), 0);
+    if (RunningAsRoot()) {
+        ASSERT_EQ(::chown((dir / "src/shared").c_str(), 1234, 1235), 0);
+    }
+    backUp("src");
+    EXPECT_EQ(modeOf(""), std::tuple(0700u, me, myGroup)) << "the mirror of the private temporary folder";
+    EXPECT_EQ(modeOf("src"), std::tuple(0755u, me, myGroup));
+    EXPECT_EQ(modeOf("src/private"), std::tuple(0700u, me, myGroup));
+    EXPECT_EQ(modeOf("src/shared"), RunningAsRoot() ? std::tuple(0750u, 1234u, 1235u) : std::tuple(0750u, me, myGroup));
+    EXPECT_EQ(modeOf("src/readonly"), std::tuple(0755u, me, myGroup)) << "the owner may always write: the run fills it";
+    EXPECT_EQ(modeOf("src/sticky"), std::tuple(01777u, me, myGroup)) << "each user's copies stay theirs to remove";
 
-    // A source named through a link and ".." is another folder than its spelling says: the one read counts.
+    // A source named through a link and ".." is read elsewhere than its spelling says, and where a link leads
+    // out of a private folder the spelling is the private one: the folder made lets in what both let in.
+    folderWithFile("real/hidden", 0700);
+    folderWithFile("hidden", 0755);
     MakeFolders(dir / "real/deep");
-    MakeFolders(dir / "real/hidden");
-    WriteWithTime(dir / "real/hidden/f.txt", "hidden");
-    ASSERT_EQ(::chmod((dir / "real/hidden").c_str(), 0700), 0);
-    MakeFolders(dir / "hidden"); // what the spelling names, open to all
-    ASSERT_EQ(::chmod((dir / "hidden").c_str(), 0755), 0);
     ASSERT_EQ(::symlink((dir / "real/deep").c_str(), (dir / "lnk").c_str()), 0);
-    RunHarness throughLink;
-    RunBackup(throughLink.ctx, dir / "lnk/../hidden", dir / "backup");
-    EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "hidden/f.txt"), "hidden");
-    EXPECT_EQ(modeOf("hidden"), 0700u);
-
-    // And the other way round: the folder that the backup's path names keeps its users out too.
-    MakeFolders(dir / "public/data");
-    WriteWithTime(dir / "public/data/p.txt", "public");
+    backUp("lnk/../hidden");
+    EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "hidden/f.txt"), "real/hidden");
+    EXPECT_EQ(std::get<0>(modeOf("hidden")), 0700u);
+    folderWithFile("public", 0755);
     MakeFolders(dir / "home");
     ASSERT_EQ(::chmod((dir / "home").c_str(), 0700), 0);
-    ASSERT_EQ(::symlink((dir / "public/data").c_str(), (dir / "home/link").c_str()), 0);
-    RunHarness intoPublic;
-    RunBackup(intoPublic.ctx, dir / "home/link", dir / "backup");
-    EXPECT_EQ(ReadFileBytes(dir / "backup" + dir.path() + "home/link/p.txt"), "public");
-    EXPECT_EQ(modeOf("home"), 0700u);
-    EXPECT_EQ(modeOf("home/link"), 0755u);
+    ASSERT_EQ(::symlink((dir / "public").c_str(), (dir / "home/link").c_str()), 0);
+    backUp("home/link");
+    EXPECT_EQ(std::get<0>(modeOf("home")), 0700u);
+    EXPECT_EQ(std::get<0>(modeOf("home/link")), 0755u);
 }
+
 TEST(RunBackup, EveryFileComesFromTheFolderItWasFoundInWhenNotAllFoldersCanStayOpen)
 {
     TempFolder dir;
