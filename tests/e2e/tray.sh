@@ -123,7 +123,7 @@ e2e_shot "after-exit" >/dev/null
 big_source="$E2E_WORK/big-source"
 big_destination="$E2E_WORK/big-destination"
 mkdir -p "$big_source" "$big_destination"
-head -c 1536M /dev/zero >"$big_source/big.bin"
+head -c 3G /dev/zero >"$big_source/big.bin"
 printf 'Big;%s;%s;0\r\n' "$big_source" "$big_destination" >"$E2E_APP/Items.txt"
 # The copy in the making is an unnamed file in the destination folder: it is reached through the
 # program's open descriptors.
@@ -136,12 +136,14 @@ part_bytes() {
     echo "$bytes"
 }
 copy_begun() { (($(part_bytes) > 0)); }
-# The copy takes less than a second on a fast disk, less than opening the box from the tray takes. Until the
-# box has seen the copy grow, the program gets a tenth of the time (stopped and continued from here), so that
-# the box opens in the middle of the copy however fast the machine.
+# The copy takes less than a second on a fast disk, less than opening the box from the tray takes. Until
+# Exit has been seen to let the copy go on, the program gets a tenth of the time (stopped and continued from
+# here), so that the box opens in the middle of the copy however fast the machine; after that, a two hundredth,
+# so that the copy outlasts the checks of the end however fast the machine.
+echo 0.045 >"$E2E_WORK/stopped-for"
 slow_down() {
     while kill -STOP "$1" 2>/dev/null; do
-        sleep 0.045
+        sleep "$(<"$E2E_WORK/stopped-for")"
         kill -CONT "$1" 2>/dev/null
         sleep 0.005
     done
@@ -171,7 +173,11 @@ e2e_shot "about-box-during-copy" >/dev/null
 open_tray_menu
 e2e_click $((mx + mw / 2)) $((my + mh - 13))                   # Exit
 e2e_wait_for 5 "the about box to close on Exit during the copy" about_closed
-e2e_holds 1 "Exit ended the program in the middle of its copy" e2e_program_running
+exit_at=$(part_bytes)
+copy_goes_on_after_exit() { e2e_program_running && (($(part_bytes) > exit_at)); }
+e2e_wait_for 5 "the copy to go on after Exit (it must not end the program in the middle of its copy)" \
+    copy_goes_on_after_exit
+echo 0.995 >"$E2E_WORK/stopped-for"
 (cd "$E2E_WORK/cwd" && exec "$E2E_APP/Dupliqa") >>"$E2E_WORK/app.log" 2>&1 &
 later=$!
 e2e_holds 2 "a start while the program was ending did not wait for it" kill -0 "$later"
