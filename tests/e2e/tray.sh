@@ -140,7 +140,12 @@ copy_begun() { (($(part_bytes) > 0)); }
 # Exit has been seen to let the copy go on, the program gets a tenth of the time (stopped and continued from
 # here), so that the box opens in the middle of the copy however fast the machine; after that, a two hundredth,
 # so that the copy outlasts the checks of the end however fast the machine.
-echo 0.045 >"$E2E_WORK/stopped-for"
+# The time to stop for is replaced whole (a rename), never read half written.
+stop_for() {
+    echo "$1" >"$E2E_WORK/stopped-for.new"
+    mv "$E2E_WORK/stopped-for.new" "$E2E_WORK/stopped-for"
+}
+stop_for 0.045
 slow_down() {
     while kill -STOP "$1" 2>/dev/null; do
         sleep "$(<"$E2E_WORK/stopped-for")"
@@ -177,7 +182,7 @@ exit_at=$(part_bytes)
 copy_goes_on_after_exit() { e2e_program_running && (($(part_bytes) > exit_at)); }
 e2e_wait_for 5 "the copy to go on after Exit (it must not end the program in the middle of its copy)" \
     copy_goes_on_after_exit
-echo 0.995 >"$E2E_WORK/stopped-for"
+stop_for 0.995
 (cd "$E2E_WORK/cwd" && exec "$E2E_APP/Dupliqa") >>"$E2E_WORK/app.log" 2>&1 &
 later=$!
 e2e_holds 2 "a start while the program was ending did not wait for it" kill -0 "$later"
