@@ -103,6 +103,24 @@ int OpenChildDescriptor(int folder, const char* name, bool& onParentsMount)
 enum class LinkWay { Unknown, Descriptor, ProcEntry, None };
 std::atomic<LinkWay> linkWay{LinkWay::Unknown};
 
+// Whether an open file can be reached by its entry in /proc (not mounted in some containers); looked once.
+bool ProcEntriesThere()
+{
+    static const bool there = ::access("/proc/self/fd", X_OK) == 0;
+    return there;
+}
+
+struct ProcEntry {
+    char path[32];
+};
+
+ProcEntry ProcEntryOf(int fd)
+{
+    ProcEntry entry{};
+    std::snprintf(entry.path, sizeof entry.path, "/proc/self/fd/%d", fd);
+    return entry;
+}
+
 LinkWay ChooseLinkWay()
 {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -110,7 +128,7 @@ LinkWay ChooseLinkWay()
     if (::syscall(SYS_capget, &header, data) == 0
         && (data[CAP_TO_INDEX(CAP_DAC_READ_SEARCH)].effective & CAP_TO_MASK(CAP_DAC_READ_SEARCH)) != 0)
         return LinkWay::Descriptor;
-    return ::access("/proc/self/fd", X_OK) == 0 ? LinkWay::ProcEntry : LinkWay::None;
+    return ProcEntriesThere() ? LinkWay::ProcEntry : LinkWay::None;
 }
 
 LinkWay LinkWayOfProcess()
@@ -125,9 +143,7 @@ LinkWay LinkWayOfProcess()
 
 int LinkThroughProcEntry(int fd, int folder, const char* name)
 {
-    char entry[32];
-    std::snprintf(entry, sizeof entry, "/proc/self/fd/%d", fd);
-    return ::linkat(AT_FDCWD, entry, folder, name, AT_SYMLINK_FOLLOW);
+    return ::linkat(AT_FDCWD, ProcEntryOf(fd).path, folder, name, AT_SYMLINK_FOLLOW);
 }
 
 // The devices whose file systems refused an unnamed file or its link, for the rest of the process. A number
@@ -243,11 +259,9 @@ FileDescriptor Folder::OpenFileBehindLink(const std::string& name) const
         errno = EINVAL;
         return FileDescriptor();
     }
-    if (::access("/proc/self/fd", X_OK) != 0)
+    if (!ProcEntriesThere())
         return OpenForReading(name);
-    char entry[32];
-    std::snprintf(entry, sizeof entry, "/proc/self/fd/%d", target.get());
-    return FileDescriptor(::open(entry, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    return FileDescriptor(::open(ProcEntryOf(target.get()).path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
 }
 
 FileDescriptor Folder::CreateExclusively(const std::string& name) const
