@@ -173,12 +173,13 @@ void ViewErrorLog()
 void ClearErrorLog(const UiText& text, UserDialogs& dialogs)
 {
     dialogs.AskInformation(text[UiKey::MconfirmDel], [] {
-        // Every spelling of the name goes: one left behind would be the log again, old lines and all.
-        for (auto existing = ExistingLogName(); existing; existing = ExistingLogName()) {
-            const std::string path = platform::ExeFolder() + *existing;
-            if (!platform::RemoveFile(path)) {
+        // Every spelling of the name goes: one left behind would be the log again, old lines and all. A log
+        // kept elsewhere through a link goes from where it is kept, and the link stays to begin it there again.
+        const std::string folder = platform::ExeFolder();
+        for (const std::string& name : platform::FilesCaseBlind(folder, NewLogName)) {
+            if (!platform::RemoveWriteTarget(folder + name)) {
                 const int error = errno;
-                throw Error("Cannot delete the error log " + path + ": " + std::strerror(error));
+                throw Error("Cannot delete the error log " + folder + name + ": " + std::strerror(error));
             }
         }
     });

@@ -145,6 +145,17 @@ std::optional<std::string> FindFileCaseBlind(const std::string& folder, const st
     return found;
 }
 
+std::vector<std::string> FilesCaseBlind(const std::string& folder, const std::string& name)
+{
+    std::vector<std::string> found;
+    ForEachNonFolder(folder, [&](const std::string& candidate) {
+        if (EqualIgnoringAsciiCase(candidate, name))
+            found.push_back(candidate);
+        return true;
+    });
+    return found;
+}
+
 namespace {
 
 // Letter case does not part names that belong together ("Music" beside "movies").

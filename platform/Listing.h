@@ -19,6 +19,9 @@ std::vector<std::string> FindFilesBySuffix(const std::string& folder, const std:
 // copied in beside another spelling), name's own spelling, so that the order of a listing never decides.
 std::optional<std::string> FindFileCaseBlind(const std::string& folder, const std::string& name);
 
+// Every entry of folder that is not a folder and equals name ignoring ASCII case.
+std::vector<std::string> FilesCaseBlind(const std::string& folder, const std::string& name);
+
 // The names of the folders in folder that a folder tree offers: hidden ones (a leading ".") left
 // out, symbolic links to folders included, as the file system spells them (bytes, not necessarily
 // valid in any encoding), in byte order with ASCII letter case ignored. A folder that cannot be

@@ -41,11 +41,6 @@ void CreateFileIfMissing(const std::string& path)
         Fail(true, errno);
 }
 
-bool RemoveFile(const std::string& path)
-{
-    return ::unlink(path.c_str()) == 0;
-}
-
 LogFile::LogFile(const std::string& path)
 {
     m_fd = FileDescriptor(::open(path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_CLOEXEC));

@@ -41,9 +41,6 @@ std::optional<FileIdentity> IdentityOfRegularFile(const std::string& path);
 // Throws LogFileFailure (writing).
 void CreateFileIfMissing(const std::string& path);
 
-// Removes the file under path; false when it could not.
-bool RemoveFile(const std::string& path);
-
 // A log opened for one append; a link is followed to the file it names, which is what a rewrite replaces. Lines
 // can go to its end in place only when that file has no other name: a rewrite would part the two names, so
 // writing into the shared file would leave something else than a rewrite does.

@@ -204,6 +204,18 @@ void WriteTextLines(const std::string& path, const TextLines& text)
     WriteWholeFile(path, JoinLines(text.lines) + text.fromNul);
 }
 
+bool RemoveWriteTarget(const std::string& path)
+{
+    std::string target;
+    try {
+        target = WriteTarget(path);
+    } catch (const Error&) {
+        errno = ELOOP;
+        return false;
+    }
+    return ::unlink(target.c_str()) == 0 || errno == ENOENT;
+}
+
 bool IsRegularFile(const std::string& path)
 {
     struct stat info {};

@@ -59,6 +59,11 @@ void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 // Writes the lines, each ended by CR LF, then the bytes from the NUL on as they were, as WriteWholeFile does.
 void WriteTextLines(const std::string& path, const TextLines& text);
 
+// Removes the file that a write to path would land in: a symbolic link stays and keeps naming where
+// the file was, so that the next write begins it there again. True when no file is left there; false
+// with errno set otherwise.
+bool RemoveWriteTarget(const std::string& path);
+
 bool IsRegularFile(const std::string& path);  // follows symbolic links
 bool IsFolder(const std::string& path);       // follows symbolic links
 bool PathExists(const std::string& path);     // anything at all, links not followed

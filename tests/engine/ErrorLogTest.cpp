@@ -277,8 +277,16 @@ TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
     }
     ASSERT_TRUE(std::filesystem::remove(exe / "Error.log"));
 
+    // A log kept elsewhere through a link is cleared there, and stays kept there.
+    const TempFolder elsewhere;
+    WriteFileBytes(elsewhere / "Error.log", "old line\r\n");
+    std::filesystem::create_symlink(elsewhere / "Error.log", exe / "Error.log");
+    ClearErrorLog(greek, yes);
+    EXPECT_TRUE(std::filesystem::is_symlink(exe / "Error.log")) << "the link was removed";
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / "Error.log")) << "the old lines stayed";
+
     AppendErrorLog("after clearing");
-    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), stamp + " after clearing\r\n");
+    EXPECT_EQ(ReadFileBytes(elsewhere / "Error.log"), stamp + " after clearing\r\n");
 }
 
 TEST_F(ErrorLogTest, ALineBreakInTheTextIsWrittenAsAnEscapeSoTheEntryStaysOneLine)
