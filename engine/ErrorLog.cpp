@@ -40,21 +40,23 @@ std::optional<platform::FileIdentity>& LastExactLog()
     return identity;
 }
 
-// True when reading content into lines and writing them back gives content again: no NUL, every line end a
-// CR LF, the last line ended too. Only then can a new line simply go to the end of the file.
-bool IsAsRewriteLeavesIt(std::string_view content)
+// True when reading the log into lines and writing them back gives its content again: no NUL, every line end a
+// CR LF, the last line ended too. Only then can a new line simply go to the end of the file. The log is read a
+// piece at a time, each piece checked with the last byte of the one before, so that a long log costs no memory.
+bool IsAsRewriteLeavesIt(platform::LogFile& log)
 {
-    if (content.empty())
-        return true;
-    if (content.find('\0') != std::string_view::npos || !content.ends_with("\r\n"))
-        return false;
-    for (size_t at = content.find('\r'); at != std::string_view::npos; at = content.find('\r', at + 1))
-        if (at + 1 == content.size() || content[at + 1] != '\n')
-            return false;
-    for (size_t at = content.find('\n'); at != std::string_view::npos; at = content.find('\n', at + 1))
-        if (at == 0 || content[at - 1] != '\r')
-            return false;
-    return true;
+    bool exact = true;
+    char before = '\0'; // the byte before the piece; none at the start
+    log.ReadPieces([&](std::string_view piece) {
+        exact = piece.find('\0') == std::string_view::npos && (before != '\r' || piece.front() == '\n');
+        for (size_t at = piece.find('\r'); exact && at != std::string_view::npos; at = piece.find('\r', at + 1))
+            exact = at + 1 == piece.size() || piece[at + 1] == '\n';
+        for (size_t at = piece.find('\n'); exact && at != std::string_view::npos; at = piece.find('\n', at + 1))
+            exact = (at == 0 ? before : piece[at - 1]) == '\r';
+        before = piece.back();
+        return exact;
+    });
+    return exact && (before == '\0' || before == '\n');
 }
 
 // A line break in a text (a file name may hold one) would split its entry in two, the second half without a time
@@ -118,14 +120,13 @@ platform::LogFile OpenLog(const std::string& path, bool create)
 void AppendToLogFile(const std::string& path, bool create, const std::string& text)
 {
     platform::LogFile log = OpenLog(path, create);
-    const bool knownExact = log.Appendable() && LastExactLog() == log.Identity();
-    const std::string content = knownExact ? std::string() : log.ReadAll();
-    const bool exact = knownExact || IsAsRewriteLeavesIt(content);
+    const bool exact = (log.Appendable() && LastExactLog() == log.Identity()) || IsAsRewriteLeavesIt(log);
     const std::string line = LogTimeStamp(LogClockNow()) + " " + OnOneLine(text);
     if (log.Appendable() && exact) {
         log.Append(line + "\r\n");
         log.Close();
     } else {
+        const std::string content = log.ReadAll();
         log.Close();
         RewriteWithLine(path, content, line);
     }

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -62,6 +63,21 @@ std::string LogFile::ReadAll()
     if (!ReadToEnd(m_fd.get(), m_identity.size, content))
         Fail(false, errno);
     return content;
+}
+
+void LogFile::ReadPieces(const std::function<bool(std::string_view)>& take)
+{
+    std::vector<char> buffer(1 << 20);
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(m_fd.get(), buffer.data(), buffer.size(), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            Fail(false, errno);
+        if (got == 0 || !take(std::string_view(buffer.data(), static_cast<size_t>(got))))
+            return;
+        at += got;
+    }
 }
 
 void LogFile::Append(std::string_view bytes)

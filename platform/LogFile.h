@@ -2,6 +2,7 @@
 
 #include "platform/FileDescriptor.h"
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -55,6 +56,10 @@ public:
 
     // The whole content. Throws LogFileFailure (reading).
     std::string ReadAll();
+
+    // Hands the content to take a piece at a time, from the start, until take returns false or the end is
+    // reached; memory stays the same however long the log. Throws LogFileFailure (reading).
+    void ReadPieces(const std::function<bool(std::string_view)>& take);
 
     // Adds bytes at the end; on a failure the file is cut back to what it was, so a full disk never leaves half
     // a line behind. Throws LogFileFailure (writing).
