@@ -63,8 +63,8 @@ IniFileEdit::IniFileEdit(std::string path) : m_path(std::move(path))
 {
     try {
         m_existed = platform::IsRegularFile(m_path);
-        m_content = ContentOfRegularFile(m_path);
-        m_contentRead = m_content;
+        m_contentRead = ContentOfRegularFile(m_path);
+        m_text = IniText(m_contentRead);
     } catch (const Error&) {
         m_unreadable = true;
     }
@@ -73,12 +73,12 @@ IniFileEdit::IniFileEdit(std::string path) : m_path(std::move(path))
 std::string IniFileEdit::Read(const std::string& section, const std::string& key,
                               const std::string& defaultValue) const
 {
-    return IniValueIn(m_content, section, key, defaultValue);
+    return m_text.Value(section, key, defaultValue);
 }
 
 void IniFileEdit::Write(const std::string& section, const std::string& key, const std::string& value)
 {
-    m_content = IniContentWithValue(m_content, section, key, value);
+    m_text.SetValue(section, key, value);
     m_written = true;
 }
 
@@ -89,7 +89,8 @@ void IniFileEdit::Save() const
     // A file that exists but cannot be read must not be replaced by one holding only what was written.
     if (m_unreadable)
         throw UnableToWrite(m_path);
-    if (m_existed && m_content == m_contentRead)
+    const std::string content = m_text.Content();
+    if (m_existed && content == m_contentRead)
         return;
-    WriteContent(m_path, m_content);
+    WriteContent(m_path, content);
 }

@@ -34,8 +34,8 @@ public:
 
 private:
     std::string m_path;
-    std::string m_content;
     std::string m_contentRead;
+    IniText m_text{std::string_view()};
     bool m_existed = false; // a regular file that could be read
     bool m_unreadable = false; // a regular file that could not be read: never replaced
     bool m_written = false;

@@ -83,79 +83,84 @@ bool SameName(std::string_view inFile, const std::string& wanted)
     return platform::EqualIgnoringAsciiCase(std::string(inFile), wanted);
 }
 
-// A section's header line and the line after its last one.
-struct SectionLines {
-    size_t header;
-    size_t end;
-};
-
-std::optional<SectionLines> FindSection(const Lines& lines, const std::string& section)
+std::optional<size_t> FindSection(const Lines& lines, const std::string& section)
 {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const auto name = SectionNameOf(lines[i]);
-        if (!name || !SameName(*name, section))
-            continue;
-        size_t end = i + 1;
-        while (end < lines.size() && !SectionNameOf(lines[end]))
-            ++end;
-        return SectionLines{i, end};
-    }
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (const auto name = SectionNameOf(lines[i]); name && SameName(*name, section))
+            return i;
     return std::nullopt;
 }
 
-std::optional<size_t> FindKeyLine(const Lines& lines, SectionLines section, const std::string& key)
+// The search ends at the next section's header, so a key near the top of a long file costs a few lines.
+std::optional<size_t> FindKeyLine(const Lines& lines, size_t header, const std::string& key)
 {
-    for (size_t i = section.header + 1; i < section.end; ++i) {
-        const auto keyLine = KeyLineOf(lines[i]);
-        if (keyLine && SameName(keyLine->name, key))
+    for (size_t i = header + 1; i < lines.size() && !SectionNameOf(lines[i]); ++i)
+        if (const auto keyLine = KeyLineOf(lines[i]); keyLine && SameName(keyLine->name, key))
             return i;
-    }
     return std::nullopt;
 }
 
 // New keys go after the section's last non-blank line, so the blank lines that set it apart from
 // the next section stay after it.
-size_t EndOfSectionText(const Lines& lines, SectionLines section)
+size_t EndOfSectionText(const Lines& lines, size_t header)
 {
-    size_t end = section.end;
-    while (end > section.header + 1 && WithoutBlanks(lines[end - 1]).empty())
+    size_t end = header + 1;
+    while (end < lines.size() && !SectionNameOf(lines[end]))
+        ++end;
+    while (end > header + 1 && WithoutBlanks(lines[end - 1]).empty())
         --end;
     return end;
 }
 
 } // namespace
 
+IniText::IniText(std::string_view content)
+    : m_lines(platform::SplitLines(ReadableText(content))), m_unreadable(content.substr(ReadableText(content).size()))
+{
+}
+
+std::string IniText::Value(const std::string& section, const std::string& key, const std::string& defaultValue) const
+{
+    if (const auto header = FindSection(m_lines, OneLine(section)))
+        if (const auto at = FindKeyLine(m_lines, *header, OneLine(key)))
+            return Limited(WithoutQuotes(KeyLineOf(m_lines[*at])->value));
+    return Limited(WithoutTrailingBlanks(OneLine(defaultValue)));
+}
+
+void IniText::SetValue(const std::string& section, const std::string& key, const std::string& value)
+{
+    const std::string sectionName = OneLine(section);
+    const std::string keyName = OneLine(key);
+    const std::string newValue = OneLine(value);
+    if (const auto header = FindSection(m_lines, sectionName)) {
+        if (const auto at = FindKeyLine(m_lines, *header, keyName)) {
+            std::string& line = m_lines[*at];
+            line = line.substr(0, line.find('=') + 1) + newValue;
+        } else {
+            const auto insertAt = static_cast<Lines::difference_type>(EndOfSectionText(m_lines, *header));
+            m_lines.insert(m_lines.begin() + insertAt, keyName + "=" + newValue);
+        }
+    } else {
+        m_lines.push_back("[" + sectionName + "]");
+        m_lines.push_back(keyName + "=" + newValue);
+    }
+}
+
+std::string IniText::Content() const
+{
+    return platform::JoinLines(m_lines) + m_unreadable;
+}
+
 std::string IniValueIn(std::string_view content, const std::string& section, const std::string& key,
                        const std::string& defaultValue)
 {
-    const Lines lines = platform::SplitLines(content);
-    if (const auto found = FindSection(lines, OneLine(section)))
-        if (const auto at = FindKeyLine(lines, *found, OneLine(key)))
-            return Limited(WithoutQuotes(KeyLineOf(lines[*at])->value));
-    return Limited(WithoutTrailingBlanks(OneLine(defaultValue)));
+    return IniText(content).Value(section, key, defaultValue);
 }
 
 std::string IniContentWithValue(std::string_view content, const std::string& section, const std::string& key,
                                 const std::string& value)
 {
-    const std::string_view readable = ReadableText(content);
-    const std::string_view unreadable = content.substr(readable.size());
-    const std::string sectionName = OneLine(section);
-    const std::string keyName = OneLine(key);
-    const std::string newValue = OneLine(value);
-
-    Lines lines = platform::SplitLines(readable);
-    if (const auto found = FindSection(lines, sectionName)) {
-        if (const auto at = FindKeyLine(lines, *found, keyName)) {
-            std::string& line = lines[*at];
-            line = line.substr(0, line.find('=') + 1) + newValue;
-        } else {
-            const auto insertAt = static_cast<Lines::difference_type>(EndOfSectionText(lines, *found));
-            lines.insert(lines.begin() + insertAt, keyName + "=" + newValue);
-        }
-    } else {
-        lines.push_back("[" + sectionName + "]");
-        lines.push_back(keyName + "=" + newValue);
-    }
-    return platform::JoinLines(lines) + std::string(unreadable);
+    IniText text(content);
+    text.SetValue(section, key, value);
+    return text.Content();
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The INI format on file content held in memory, so that the rules can be checked (and fuzzed)
 // without touching the disk. Content is bytes: nothing here transcodes.
@@ -36,3 +37,18 @@ std::string IniValueIn(std::string_view content, const std::string& section, con
 // add lines of its own.
 std::string IniContentWithValue(std::string_view content, const std::string& section, const std::string& key,
                                 const std::string& value);
+
+// Content split into lines once, for many reads and writes by the rules above and one join at the
+// end: a file with a million blank lines then costs one pass, not one per key.
+class IniText {
+public:
+    explicit IniText(std::string_view content);
+
+    std::string Value(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+    void SetValue(const std::string& section, const std::string& key, const std::string& value);
+    std::string Content() const;
+
+private:
+    std::vector<std::string> m_lines;
+    std::string m_unreadable; // from the first NUL on
+};
