@@ -14,6 +14,7 @@
 #include <QPushButton>
 
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -24,6 +25,8 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& bounds,
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(bounds);
     edit->setValidator(new ProfileFieldValidator(field, edit));
+    // A field as long as Items.txt holds it, so that an edit that does not touch it keeps it whole.
+    edit->setMaxLength(std::numeric_limits<int>::max());
     return edit;
 }
 
