@@ -27,6 +27,17 @@ std::optional<struct timespec> ModificationTimeOf(int32_t stamp)
     return timespec{*time, 0};
 }
 
+// The instant of the even local second that time falls in, which is what a stamp keeps: reached without mktime,
+// which would look at /etc/localtime again for every file. A change of the clock's offset falls on a whole
+// minute, so the second before lies on the same side of it. Nothing outside the stamp's years.
+std::optional<std::time_t> EvenLocalSecond(std::time_t time)
+{
+    struct tm local {};
+    if (!::localtime_r(&time, &local) || local.tm_year + 1900 < FirstDosYear || local.tm_year + 1900 > LastDosYear)
+        return std::nullopt;
+    return time - local.tm_sec % 2;
+}
+
 } // namespace
 
 int32_t StampFromTime(std::time_t time)
@@ -105,10 +116,12 @@ bool SameStampOrTime(const struct timespec& a, const struct timespec& b)
     const bool surelyStamped = a.tv_sec >= SurelyStampedFrom && a.tv_sec < SurelyStampedUntil;
     if (surelyStamped && a.tv_sec / 2 == b.tv_sec / 2)
         return true;
-    const int32_t stampA = StampFromTime(a.tv_sec);
-    const int32_t stampB = StampFromTime(b.tv_sec);
-    if (stampA != NoStamp && stampB != NoStamp)
-        return stampA == stampB;
+    // The stamps' own instants rather than the stamps: when the clocks go back an hour is lived twice, and one
+    // stamp then names two instants an hour apart; a file changed in the second of them must still be copied.
+    const auto evenA = EvenLocalSecond(a.tv_sec);
+    const auto evenB = EvenLocalSecond(b.tv_sec);
+    if (evenA && evenB)
+        return *evenA == *evenB;
     // Whole seconds, since a copy on another file system may keep a coarser fraction than its source.
     return a.tv_sec == b.tv_sec;
 }
@@ -123,13 +136,8 @@ bool SetStampOrTimeOfOpenFile(int fd, const struct timespec& time)
 
 struct timespec StampedTime(const struct timespec& time)
 {
-    // The stamp keeps the local date-time down to the even second below: that instant is the stamp's own
-    // time, reached without mktime, which would look at /etc/localtime again for every file. A change of
-    // the clock's offset falls on a whole minute, so the second before lies on the same side of it.
-    struct tm local {};
-    if (!::localtime_r(&time.tv_sec, &local) || local.tm_year + 1900 < FirstDosYear || local.tm_year + 1900 > LastDosYear)
-        return time;
-    return timespec{time.tv_sec - local.tm_sec % 2, 0};
+    const auto even = EvenLocalSecond(time.tv_sec);
+    return even ? timespec{*even, 0} : time;
 }
 
 } // namespace platform

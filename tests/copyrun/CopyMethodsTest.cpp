@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <chrono>
 #include <thread>
 
@@ -293,6 +294,17 @@ TEST(NeedsCopy, CopiesWhatIsMissingOrHasAnotherStampEitherWayOrAnotherLength)
     EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "older.txt"));
     MakeFolders(dir / "folder");
     EXPECT_TRUE(NeedsCopyByPaths(dir / "source.txt", dir / "folder"));
+
+    // When the clocks go back an hour is lived twice: one local stamp then names two instants an hour apart.
+    const std::string zone = std::getenv("TZ") ? std::getenv("TZ") : "UTC";
+    ::setenv("TZ", "Europe/Athens", 1);
+    ::tzset();
+    WriteWithTime(dir / "first.txt", "a", 1729989000); // 2024-10-27 03:30 +0300
+    WriteWithTime(dir / "again.txt", "b", 1729992600); // 03:30 +0200, an hour later
+    const bool copied = NeedsCopyByPaths(dir / "again.txt", dir / "first.txt");
+    ::setenv("TZ", zone.c_str(), 1);
+    ::tzset();
+    EXPECT_TRUE(copied) << "a change in the hour lived twice";
 }
 
 TEST(CopyByBlocks, ASparseSourceKeepsItsHolesAndItsBlocks)
