@@ -83,13 +83,19 @@ std::string OnOneLine(const std::string& text)
     return line;
 }
 
-void RewriteWithLine(const std::string& path, std::string_view content, const std::string& line)
+// The log is rewritten as it is read, a piece at a time, so that a long one is never held in memory.
+void RewriteWithLine(const std::string& path, platform::LogFile& log, const std::string& line)
 {
-    std::vector<std::string> lines = platform::SplitLines(content);
-    lines.push_back(line);
+    platform::CrLfLines lines;
     errno = 0;
     try {
-        platform::WriteWholeFile(path, platform::JoinLines(lines));
+        platform::WriteWholeFileInPieces(path, [&](const platform::PieceWriter& write) {
+            log.ReadPieces([&](std::string_view piece) {
+                write(lines.Take(piece));
+                return true;
+            });
+            write(lines.Finish() + line + "\r\n");
+        });
     } catch (const Error& error) {
         ThrowCannotWrite(path, errno != 0 ? std::strerror(errno) : error.what());
     }
@@ -126,9 +132,7 @@ void AppendToLogFile(const std::string& path, bool create, const std::string& te
         log.Append(line + "\r\n");
         log.Close();
     } else {
-        const std::string content = log.ReadAll();
-        log.Close();
-        RewriteWithLine(path, content, line);
+        RewriteWithLine(path, log, line);
     }
 }
 

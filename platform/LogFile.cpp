@@ -57,14 +57,6 @@ LogFile::LogFile(const std::string& path)
     m_appendable = m_appendable && info.st_nlink == 1;
 }
 
-std::string LogFile::ReadAll()
-{
-    std::string content;
-    if (!ReadToEnd(m_fd.get(), m_identity.size, content))
-        Fail(false, errno);
-    return content;
-}
-
 void LogFile::ReadPieces(const std::function<bool(std::string_view)>& take)
 {
     std::vector<char> buffer(1 << 20);

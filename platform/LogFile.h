@@ -54,9 +54,6 @@ public:
     bool Appendable() const { return m_appendable; }
     const FileIdentity& Identity() const { return m_identity; }
 
-    // The whole content. Throws LogFileFailure (reading).
-    std::string ReadAll();
-
     // Hands the content to take a piece at a time, from the start, until take returns false or the end is
     // reached; memory stays the same however long the log. Throws LogFileFailure (reading).
     void ReadPieces(const std::function<bool(std::string_view)>& take);

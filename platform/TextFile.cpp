@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,6 +118,38 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
+std::string CrLfLines::Take(std::string_view piece)
+{
+    std::string lines;
+    if (m_ended)
+        return lines;
+    if (const auto nul = piece.find('\0'); nul != std::string_view::npos) {
+        piece = piece.substr(0, nul);
+        m_ended = true;
+    }
+    lines.reserve(piece.size() + piece.size() / 8);
+    for (const char c : piece) {
+        const bool secondHalfOfCrLf = c == '\n' && m_afterCr;
+        m_afterCr = c == '\r';
+        if (secondHalfOfCrLf)
+            continue;
+        if (c == '\r' || c == '\n') {
+            lines += "\r\n";
+            m_lineOpen = false;
+        } else {
+            lines += c;
+            m_lineOpen = true;
+        }
+    }
+    return lines;
+}
+
+std::string CrLfLines::Finish()
+{
+    const bool lineOpen = std::exchange(m_lineOpen, false);
+    return lineOpen ? "\r\n" : "";
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
     // Not blocking, and a file only: a fifo or a device under the name would be read for ever.
@@ -159,6 +192,11 @@ TextLines ReadTextLines(const std::string& path)
 
 void WriteWholeFile(const std::string& path, std::string_view bytes)
 {
+    WriteWholeFileInPieces(path, [bytes](const PieceWriter& write) { write(bytes); });
+}
+
+void WriteWholeFileInPieces(const std::string& path, const std::function<void(const PieceWriter&)>& produce)
+{
     const std::string target = WriteTarget(path);
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
@@ -177,11 +215,21 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
         ::unlink(temporary.c_str());
     }
     if (!fd.valid()) {
-        // A folder that takes no new file may still hold a writable file.
+        // A folder that takes no new file may still hold a writable file; its room is taken for the whole
+        // content before the old one is touched, so the content is gathered first.
+        std::string bytes;
+        produce([&bytes](std::string_view piece) { bytes += piece; });
         WriteInPlace(target, path, bytes);
         return;
     }
-    const bool written = WriteAll(fd.get(), bytes.data(), bytes.size()) && ::fsync(fd.get()) == 0;
+    bool written = true;
+    try {
+        produce([&](std::string_view piece) { written = written && WriteAll(fd.get(), piece.data(), piece.size()); });
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    written = written && ::fsync(fd.get()) == 0;
     if (!written || !fd.Close()) {
         ::unlink(temporary.c_str());
         throw Error(FormatMessage(UnableToWrite, path));

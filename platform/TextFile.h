@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -15,6 +16,19 @@ std::vector<std::string> SplitLines(std::string_view text);
 
 // Joins lines, each followed by CR LF, the last included.
 std::string JoinLines(const std::vector<std::string>& lines);
+
+// What JoinLines(SplitLines(text)) gives, taken a piece of the text at a time, so that a text of any length
+// is rewritten without holding it: each piece gives its share, and Finish ends a last line left open.
+class CrLfLines {
+public:
+    std::string Take(std::string_view piece);
+    std::string Finish();
+
+private:
+    bool m_afterCr = false; // the piece before ended in CR: an LF first in this one is its CR LF
+    bool m_lineOpen = false;
+    bool m_ended = false; // a NUL was seen
+};
 
 // Reads a whole file. Throws Error("Cannot open file <path>") when it cannot be opened or read, or is no
 // regular file.
@@ -52,6 +66,12 @@ public:
 // <path>") when it cannot be opened for writing, and Error("Unable to write to <path>") when
 // writing fails.
 void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+using PieceWriter = std::function<void(std::string_view)>;
+
+// As WriteWholeFile, with the content handed by produce to the writer it is given, a piece at a time.
+// Whatever produce throws leaves the file as it was.
+void WriteWholeFileInPieces(const std::string& path, const std::function<void(const PieceWriter&)>& produce);
 
 // Writes lines, each ended by CR LF, as WriteWholeFile does.
 void WriteLines(const std::string& path, const std::vector<std::string>& lines);
