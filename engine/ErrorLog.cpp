@@ -180,12 +180,13 @@ void ClearErrorLog(const UiText& text, UserDialogs& dialogs)
     dialogs.AskInformation(text[UiKey::MconfirmDel], [] {
         // Every spelling of the name goes: one left behind would be the log again, old lines and all. A log
         // kept elsewhere through a link goes from where it is kept, and the link stays to begin it there again.
+        // One spelling that cannot go does not keep the others.
         const std::string folder = platform::ExeFolder();
-        for (const std::string& name : platform::FilesCaseBlind(folder, NewLogName)) {
-            if (!platform::RemoveWriteTarget(folder + name)) {
-                const int error = errno;
-                throw Error("Cannot delete the error log " + folder + name + ": " + std::strerror(error));
-            }
-        }
+        std::optional<std::string> failure;
+        for (const std::string& name : platform::FilesCaseBlind(folder, NewLogName))
+            if (!platform::RemoveWriteTarget(folder + name) && !failure)
+                failure = "Cannot delete the error log " + folder + name + ": " + std::strerror(errno);
+        if (failure)
+            throw Error(*failure);
     });
 }

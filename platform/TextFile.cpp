@@ -258,10 +258,12 @@ bool RemoveWriteTarget(const std::string& path)
     try {
         target = WriteTarget(path);
     } catch (const Error&) {
-        errno = ELOOP;
-        return false;
+        target = path; // a loop of links leads nowhere: the link itself goes
     }
-    return ::unlink(target.c_str()) == 0 || errno == ENOENT;
+    if (::unlink(target.c_str()) == 0 || errno == ENOENT)
+        return true;
+    // Nor can a link through a file as if it were a folder, or through a loop of links further up.
+    return (errno == ENOTDIR || errno == ELOOP) && target != path && ::unlink(path.c_str()) == 0;
 }
 
 bool IsRegularFile(const std::string& path)

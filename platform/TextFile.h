@@ -80,8 +80,8 @@ void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 void WriteTextLines(const std::string& path, const TextLines& text);
 
 // Removes the file that a write to path would land in: a symbolic link stays and keeps naming where
-// the file was, so that the next write begins it there again. True when no file is left there; false
-// with errno set otherwise.
+// the file was, so that the next write begins it there again; a link that can lead to no file (a loop,
+// a path through a file) goes itself. True when no file is left there; false with errno set otherwise.
 bool RemoveWriteTarget(const std::string& path);
 
 bool IsRegularFile(const std::string& path);  // follows symbolic links

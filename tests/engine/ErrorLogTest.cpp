@@ -114,6 +114,7 @@ TEST_F(ErrorLogTest, AppendRewritesForeignLineEndsAndDropsWhatFollowsANul)
         EXPECT_TRUE(ReadFileBytes(exe / "Error.log") == after + stamp + " t\r\n")
             << testing::PrintToString(before.substr(before.size() - std::min<size_t>(before.size(), 24)));
     }
+
 }
 
 TEST_F(ErrorLogTest, MidnightStampHasTheDateOnly)
@@ -290,6 +291,14 @@ TEST_F(ErrorLogTest, ClearAsksWithTheInformationBoxAndDeletesOnlyOnYes)
     std::filesystem::create_symlink(elsewhere / "Error.log", exe / "Error.log");
     ClearErrorLog(greek, yes);
     EXPECT_TRUE(std::filesystem::is_symlink(exe / "Error.log")) << "the link was removed";
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / "Error.log")) << "the old lines stayed";
+
+    // Spellings that lead to no file (a loop, a path through a file) go themselves, and keep no other from going.
+    WriteFileBytes(elsewhere / "Error.log", "old line\r\n");
+    std::filesystem::create_symlink("error.log", exe / "error.log");
+    std::filesystem::create_symlink(elsewhere / "Error.log/x", exe / "eRROR.LOG");
+    ClearErrorLog(greek, yes);
+    EXPECT_EQ(NamesIn(exe.path()), std::vector<std::string>{"Error.log"});
     EXPECT_FALSE(std::filesystem::exists(elsewhere / "Error.log")) << "the old lines stayed";
 
     AppendErrorLog("after clearing");
