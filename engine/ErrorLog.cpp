@@ -92,7 +92,7 @@ void RewriteWithLine(const std::string& path, platform::LogFile& log, const std:
         platform::WriteWholeFileInPieces(path, [&](const platform::PieceWriter& write) {
             log.ReadPieces([&](std::string_view piece) {
                 write(lines.Take(piece));
-                return true;
+                return !lines.Ended(); // nothing after a NUL is kept
             });
             write(lines.Finish() + line + "\r\n");
         });

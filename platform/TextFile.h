@@ -23,11 +23,12 @@ class CrLfLines {
 public:
     std::string Take(std::string_view piece);
     std::string Finish();
+    bool Ended() const { return m_ended; } // a NUL was seen: nothing after it is read
 
 private:
     bool m_afterCr = false; // the piece before ended in CR: an LF first in this one is its CR LF
     bool m_lineOpen = false;
-    bool m_ended = false; // a NUL was seen
+    bool m_ended = false;
 };
 
 // Reads a whole file. Throws Error("Cannot open file <path>") when it cannot be opened or read, or is no

@@ -115,6 +115,14 @@ TEST_F(ErrorLogTest, AppendRewritesForeignLineEndsAndDropsWhatFollowsANul)
             << testing::PrintToString(before.substr(before.size() - std::min<size_t>(before.size(), 24)));
     }
 
+    // Nothing after a NUL is kept, so nothing after it is read, however much follows.
+    WriteFileBytes(exe / "Error.log", "a\0"s + std::string(8 << 20, 'z'));
+    const std::optional<ProcessIo> start = ProcessIoSoFar();
+    if (!start)
+        GTEST_SKIP() << NoProcessIo;
+    AppendErrorLog("t");
+    EXPECT_LT(ProcessIoSoFar().value().read - start->read, 4u << 20);
+    EXPECT_EQ(ReadFileBytes(exe / "Error.log"), "a\r\n" + stamp + " t\r\n");
 }
 
 TEST_F(ErrorLogTest, MidnightStampHasTheDateOnly)
