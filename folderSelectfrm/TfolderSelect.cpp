@@ -69,9 +69,11 @@ void TfolderSelect::CreateFolderTree()
     ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ShellTreeView1->setItemDelegate(new FocusWithoutSelectionLook(ShellTreeView1));
-    QPalette white = ShellTreeView1->palette();
+    // White behind the folders only: a palette of the tree's own would key the style's cached branch arrows
+    // anew for every picker, and that cache would grow with each one opened.
+    QPalette white = ShellTreeView1->viewport()->palette();
     white.setColor(QPalette::Base, Qt::white);
-    ShellTreeView1->setPalette(white);
+    ShellTreeView1->viewport()->setPalette(white);
 }
 
 void TfolderSelect::CreateButtons()

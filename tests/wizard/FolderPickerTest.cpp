@@ -149,7 +149,7 @@ TEST_F(FolderPicker, TheTreeStartsCollapsedAtHomeThenTheRootWithFolderIconsOnWhi
         EXPECT_FALSE(model.flags(model.index(row, 0)) & Qt::ItemIsEditable);
     }
     EXPECT_EQ(tree.indentation(), 19);
-    EXPECT_EQ(tree.palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(tree.viewport()->palette().color(QPalette::Base), QColor(Qt::white));
     EXPECT_TRUE(tree.isHeaderHidden());
 
     // The first row takes the focus but is not selected: it shows a dotted outline, never a frame
@@ -159,7 +159,7 @@ TEST_F(FolderPicker, TheTreeStartsCollapsedAtHomeThenTheRootWithFolderIconsOnWhi
     ASSERT_TRUE(WaitFor([&] { return tree.hasFocus() && tree.currentIndex().isValid(); }));
     ASSERT_TRUE(tree.selectionModel()->selectedRows().isEmpty());
     const QImage row = tree.viewport()->grab(tree.visualRect(tree.currentIndex())).toImage();
-    const QColor base = tree.palette().color(QPalette::Base);
+    const QColor base = tree.viewport()->palette().color(QPalette::Base);
     int dots = 0, joined = 0;
     for (int x = 1; x < row.width(); ++x) {
         const bool dot = row.pixelColor(x, 0) != base;
