@@ -201,6 +201,25 @@ std::optional<platform::FileStatus> PartFile::RenameOverDestination()
     // copy the file again. A time that still cannot be set only means another copy then.
     const auto copy = m_folder.StatusOf(m_destinationName, platform::Links::DoNotFollow);
     if (copy && m_times && !platform::SameStampOrTime(copy->modified, m_times->second))
-        m_folder.SetTimes(m_destinationName, m_times->first, m_times->second);
+        SetTimesAgain();
     return copy;
+}
+
+void PartFile::SetTimesAgain()
+{
+    const auto& [accessed, modified] = *m_times;
+    m_folder.SetTimes(m_destinationName, accessed, modified);
+    const auto again = m_folder.StatusOf(m_destinationName, platform::Links::DoNotFollow);
+    if (!again || platform::SameStampOrTime(again->modified, modified))
+        return;
+    // A driver that writes times in one zone and reads them in another (the FUSE driver for FAT writes UTC
+    // and reads local time) gives each back shifted by the zones' whole minutes: set that much the other way,
+    // it reads back as it should, and the next run finds the copy in place.
+    const time_t shift = again->modified.tv_sec - modified.tv_sec;
+    if (shift % 60 != 0)
+        return;
+    m_folder.SetTimes(m_destinationName, accessed, timespec{modified.tv_sec - shift, modified.tv_nsec});
+    const auto shifted = m_folder.StatusOf(m_destinationName, platform::Links::DoNotFollow);
+    if (!shifted || !platform::SameStampOrTime(shifted->modified, modified))
+        m_folder.SetTimes(m_destinationName, accessed, modified);
 }

@@ -56,6 +56,7 @@ private:
     void CreatePartFile();
     std::optional<platform::FileStatus> NameUnnamed();
     std::optional<platform::FileStatus> RenameOverDestination();
+    void SetTimesAgain();
     template <typename Make>
     bool MakeUnderPartFileName(Make make);
     bool PartFileNameStillOurs() const;
