@@ -93,6 +93,9 @@ void TMain::changeEvent(QEvent* event)
 
 void TMain::NormIconDblClick(QObject*)
 {
+    // After Exit the program only waits for its run to end: nothing opens again that would be lost then.
+    if (m_quitting)
+        return;
     showNormal();
     raise();
     activateWindow();

@@ -186,6 +186,7 @@ TEST_F(MainWindowTest, DeletingTheLogAsksWithTheInformationBoxAndItsYesDeletes)
     QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
     struct stat info {};
     EXPECT_NE(::lstat((dir / "Error.log").c_str(), &info), 0);
+
 }
 
 TEST_F(MainWindowTest, ADoubleClickOnTheIconBringsBackAMinimisedWizard)
@@ -242,6 +243,8 @@ TEST_F(MainWindowTest, CloseButtonPutsTheWindowAwayAndExitEndsTheProgram)
     EXPECT_TRUE(main.Quitting());
     EXPECT_TRUE(quitSeen);
     EXPECT_EQ(ReadFileBytes(dir / "Items.txt"), "A;/a;/b;1\r\n");
+    main.NormIconDblClick(main.NormIcon);
+    EXPECT_FALSE(main.isVisible()) << "the window came back after Exit, where a new profile would be lost";
 }
 
 TEST_F(MainWindowTest, TrayIconTakesDoubleClicksOfTheMiddleAndRightButtons)
