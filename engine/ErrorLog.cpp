@@ -136,6 +136,26 @@ void AppendToLogFile(const std::string& path, bool create, const std::string& te
     }
 }
 
+// What was added to the log at path since it was seen as asked: nothing where it was replaced or rewritten
+// meanwhile (its lines can no longer be told apart) or cannot be read.
+std::string LinesAddedSince(const std::string& path, const std::optional<platform::FileIdentity>& asked)
+{
+    const std::optional<platform::FileIdentity> now = platform::IdentityOfRegularFile(path);
+    if (!now || (asked && (now->device != asked->device || now->inode != asked->inode || now->size <= asked->size)))
+        return {};
+    std::string added;
+    try {
+        platform::LogFile log(path);
+        log.ReadPieces([&](std::string_view piece) {
+            added += piece;
+            return true;
+        }, asked ? asked->size : 0);
+    } catch (const platform::LogFileFailure&) {
+        return {};
+    }
+    return added;
+}
+
 } // namespace
 
 std::string ErrorLogPath()
@@ -177,7 +197,12 @@ void ViewErrorLog()
 
 void ClearErrorLog(const UiText& text, UserDialogs& dialogs)
 {
-    dialogs.AskInformation(text[UiKey::MconfirmDel], [] {
+    // The log as the question found it: the lines a run adds while the question waits are not among those the
+    // user chose to clear, and they stay.
+    const std::string path = ErrorLogPath();
+    const std::optional<platform::FileIdentity> asked = platform::IdentityOfRegularFile(path);
+    dialogs.AskInformation(text[UiKey::MconfirmDel], [path, asked] {
+        const std::string added = LinesAddedSince(path, asked);
         // Every spelling of the name goes: one left behind would be the log again, old lines and all. A log
         // kept elsewhere through a link goes from where it is kept, and the link stays to begin it there again.
         // One spelling that cannot go does not keep the others.
@@ -188,5 +213,12 @@ void ClearErrorLog(const UiText& text, UserDialogs& dialogs)
                 failure = "Cannot delete the error log " + folder + name + ": " + std::strerror(errno);
         if (failure)
             throw Error(*failure);
+        if (added.empty())
+            return;
+        try {
+            platform::WriteWholeFile(path, added);
+        } catch (const Error& error) {
+            ThrowCannotWrite(path, error.what());
+        }
     });
 }

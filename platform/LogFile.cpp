@@ -57,10 +57,10 @@ LogFile::LogFile(const std::string& path)
     m_appendable = m_appendable && info.st_nlink == 1;
 }
 
-void LogFile::ReadPieces(const std::function<bool(std::string_view)>& take)
+void LogFile::ReadPieces(const std::function<bool(std::string_view)>& take, off_t from)
 {
     std::vector<char> buffer(1 << 20);
-    for (off_t at = 0;;) {
+    for (off_t at = from;;) {
         const ssize_t got = ::pread(m_fd.get(), buffer.data(), buffer.size(), at);
         if (got < 0 && errno == EINTR)
             continue;

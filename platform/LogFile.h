@@ -54,9 +54,9 @@ public:
     bool Appendable() const { return m_appendable; }
     const FileIdentity& Identity() const { return m_identity; }
 
-    // Hands the content to take a piece at a time, from the start, until take returns false or the end is
-    // reached; memory stays the same however long the log. Throws LogFileFailure (reading).
-    void ReadPieces(const std::function<bool(std::string_view)>& take);
+    // Hands the content to take a piece at a time, from the byte at from on, until take returns false or the
+    // end is reached; memory stays the same however long the log. Throws LogFileFailure (reading).
+    void ReadPieces(const std::function<bool(std::string_view)>& take, off_t from = 0);
 
     // Adds bytes at the end; on a failure the file is cut back to what it was, so a full disk never leaves half
     // a line behind. Throws LogFileFailure (writing).

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "engine/ErrorLog.h"
 #include "widgets/TrayDoubleClick.h"
 
 #include <QCloseEvent>
@@ -187,6 +188,16 @@ TEST_F(MainWindowTest, DeletingTheLogAsksWithTheInformationBoxAndItsYesDeletes)
     struct stat info {};
     EXPECT_NE(::lstat((dir / "Error.log").c_str(), &info), 0);
 
+    // A line a run adds while the question waits is not among those the user chose to clear.
+    WriteFileBytes(dir / "Error.log", "line\r\n");
+    main.N14->trigger();
+    box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    AppendErrorLog("while the question waited");
+    const std::string added = ReadFileBytes(dir / "Error.log").substr(6);
+    QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+    EXPECT_EQ(ReadFileBytes(dir / "Error.log"), added);
+    EXPECT_NE(added.find("while the question waited\r\n"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ADoubleClickOnTheIconBringsBackAMinimisedWizard)
