@@ -1,7 +1,6 @@
 #include "platform/LogFile.h"
 
 #include "platform/FileContent.h"
-#include "platform/TextFile.h"
 
 #include <cerrno>
 #include <cstring>
